@@ -1,0 +1,61 @@
+# Thin front end over CMake: three build trees, one per target.
+#   build/host   native Linux build: portable code, diskset, their tests
+#   build/win64  x86_64-w64-mingw32: the product and every Windows test (run under Wine)
+#   build/win32  i686-w64-mingw32: the shipped 32-bit product (cannot run on this machine)
+
+BUILD   ?= build
+JOBS    ?= $(shell nproc)
+CONFIG  ?= RelWithDebInfo
+
+HOST  := $(BUILD)/host
+WIN64 := $(BUILD)/win64
+WIN32 := $(BUILD)/win32
+
+.PHONY: all deps configure build test demo bench fuzz screenshots clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(HOST)/CMakeCache.txt:
+	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=$(CONFIG)
+
+$(WIN64)/CMakeCache.txt:
+	cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=$(CONFIG) \
+	      -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake
+
+$(WIN32)/CMakeCache.txt:
+	cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=$(CONFIG) -DPELTO_BUILD_TESTS=OFF \
+	      -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake
+
+configure: $(HOST)/CMakeCache.txt $(WIN64)/CMakeCache.txt $(WIN32)/CMakeCache.txt
+
+build: deps configure
+	cmake --build $(HOST) -j $(JOBS)
+	cmake --build $(WIN64) -j $(JOBS)
+	cmake --build $(WIN32) -j $(JOBS)
+	@scripts/check-imports.sh $(WIN64) $(WIN32)
+
+test: build
+	@scripts/run-tests.sh $(HOST) $(WIN64)
+
+demo: build
+	@scripts/demo.sh $(HOST) $(WIN64)
+
+bench: deps $(HOST)/CMakeCache.txt
+	cmake --build $(HOST) -j $(JOBS) --target archive_bench
+	$(HOST)/tests/archive/archive_bench
+
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=Debug -DPELTO_FUZZ=ON -DPELTO_BUILD_TESTS=OFF \
+	      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(BUILD)/fuzz -j $(JOBS) --target archive_fuzz
+	@scripts/run-fuzz.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
+
+screenshots: build
+	@scripts/screenshots.sh $(WIN64) $(BUILD)/screenshots
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,13 @@
+# Cross build for 64-bit Windows with the POSIX thread model of mingw-w64
+# (the default model lacks std::mutex, which GoogleTest needs).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(PELTO_TRIPLET x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${PELTO_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${PELTO_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${PELTO_TRIPLET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${PELTO_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

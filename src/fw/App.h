@@ -1,0 +1,62 @@
+#pragma once
+// The application object: one per process, reached through AfxGetApp(). It
+// runs the message loop and receives every exception that escapes a window or
+// dialog procedure (no exception may cross a Win32 callback).
+#include "fw/Exception.h"
+
+#include <string>
+#include <windows.h>
+
+class CWinApp {
+public:
+    CWinApp() noexcept;
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+    virtual ~CWinApp();
+
+    // Start-up; FALSE ends the run at once (ExitInstance still runs).
+    virtual BOOL InitInstance() { return TRUE; }
+    // The message loop; ends at WM_QUIT and returns ExitInstance's result.
+    virtual int Run();
+    virtual int ExitInstance() { return m_nExitCode; }
+    // Reports an exception that escaped a window procedure; the result is the
+    // procedure's answer to the message.
+    virtual LRESULT ProcessWndProcException(const CException& e, const MSG* msg);
+    // Called for every message before it is dispatched; TRUE when handled
+    // (modeless dialogs hook their keyboard handling in here).
+    virtual BOOL PreTranslateMessage(MSG* msg);
+
+    // Background and text colour of every dialog and message box.
+    void SetDialogBkColor(COLORREF background = RGB(192, 192, 192), COLORREF text = RGB(0, 0, 0));
+    COLORREF GetDialogBkColor() const noexcept { return m_crDialogBk; }
+    COLORREF GetDialogTextColor() const noexcept { return m_crDialogText; }
+    HBRUSH GetDialogBkBrush() const noexcept { return m_hDialogBrush; }
+
+    HINSTANCE m_hInstance = nullptr;
+    std::string m_strCmdLine;  // the command line after the program name
+    int m_nCmdShow = SW_SHOWNORMAL;
+    HWND m_hMainWnd = nullptr;
+    int m_nExitCode = 0;
+
+private:
+    COLORREF m_crDialogBk = RGB(192, 192, 192);
+    COLORREF m_crDialogText = RGB(0, 0, 0);
+    HBRUSH m_hDialogBrush = nullptr;
+};
+
+CWinApp* AfxGetApp() noexcept;
+
+// Hands an exception caught at a Win32 callback boundary to the application.
+// Never throws.
+LRESULT AfxReportWndProcException(const CException& e, const MSG* msg) noexcept;
+
+// Runs the application: InitInstance, the message loop, ExitInstance.
+int AfxWinMain(HINSTANCE instance, const char* commandLine, int showCommand);
+
+// Message boxes with a text from the string table.
+int AfxMessageBox(unsigned idPrompt, unsigned type = MB_OK);
+int AfxMessageBox(const char* text, unsigned type = MB_OK);
+
+// Dispatches every waiting message of the thread; a quit message met on the way
+// is posted again so the main loop still ends.
+void AfxPumpMessages();

@@ -1,0 +1,24 @@
+#pragma once
+// A fresh folder for one test, removed with everything in it afterwards.
+#include <string>
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    // The folder, ending in the platform's separator.
+    const std::string& Path() const noexcept { return m_path; }
+    // The folder joined with a relative name.
+    std::string operator/(const std::string& name) const { return m_path + name; }
+
+private:
+    std::string m_path;
+};
+
+// Whole-file helpers for test data.
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
