@@ -3,8 +3,8 @@
 # under Wine. Starts Xvfb when there is no display and stops every wineserver
 # it used, so nothing is left running. Exit status: non-zero on any failure.
 set -u
-host_dir=$1
-win_dir=$2
+host_dir=$(cd "$1" && pwd)
+win_dir=$(cd "$2" && pwd)
 jobs=${PELTO_TEST_JOBS:-2}
 
 xvfb_pid=""
