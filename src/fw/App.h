@@ -7,6 +7,8 @@
 #include <string>
 #include <windows.h>
 
+class CWnd;
+
 class CWinApp {
 public:
     CWinApp() noexcept;
@@ -22,11 +24,15 @@ public:
     // Reports an exception that escaped a window procedure; the result is the
     // procedure's answer to the message.
     virtual LRESULT ProcessWndProcException(const CException& e, const MSG* msg);
-    // Called for every message before it is dispatched; TRUE when handled
-    // (modeless dialogs hook their keyboard handling in here).
+    // Called for every message before it is dispatched; TRUE when handled. The
+    // base offers it to the window's object and those of its parents
+    // (CWnd::PreTranslateMessage), so modeless dialogs get their keyboard
+    // handling.
     virtual BOOL PreTranslateMessage(MSG* msg);
 
-    // Background and text colour of every dialog and message box.
+    // Background and text colour of every dialog and message box; from the
+    // first call on, message boxes and common dialogs of this thread get them
+    // too (AfxHookDialogColors).
     void SetDialogBkColor(COLORREF background = RGB(192, 192, 192), COLORREF text = RGB(0, 0, 0));
     COLORREF GetDialogBkColor() const noexcept { return m_crDialogBk; }
     COLORREF GetDialogTextColor() const noexcept { return m_crDialogText; }
@@ -35,8 +41,14 @@ public:
     HINSTANCE m_hInstance = nullptr;
     std::string m_strCmdLine;  // the command line after the program name
     int m_nCmdShow = SW_SHOWNORMAL;
+    // The main window: its destruction ends the message loop. Programs without
+    // a window object may set m_hMainWnd instead, as the owner of message boxes.
+    CWnd* m_pMainWnd = nullptr;
     HWND m_hMainWnd = nullptr;
     int m_nExitCode = 0;
+
+    // m_pMainWnd's window, else m_hMainWnd.
+    HWND GetMainHwnd() const noexcept;
 
 private:
     COLORREF m_crDialogBk = RGB(192, 192, 192);
@@ -45,6 +57,10 @@ private:
 };
 
 CWinApp* AfxGetApp() noexcept;
+
+// The module whose resources the program uses: the application's instance, or
+// the program file's module when there is no application (tests).
+HINSTANCE AfxGetInstanceHandle() noexcept;
 
 // Hands an exception caught at a Win32 callback boundary to the application.
 // Never throws.

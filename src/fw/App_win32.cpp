@@ -1,6 +1,8 @@
 #include "fw/App.h"
 
+#include "fw/Dialog.h"
 #include "fw/Strings.h"
+#include "fw/Wnd.h"
 
 #include <new>
 
@@ -15,6 +17,7 @@ CWinApp::CWinApp() noexcept
 
 CWinApp::~CWinApp()
 {
+    AfxUnhookDialogColors();
     if (m_hDialogBrush)
         ::DeleteObject(m_hDialogBrush);
     if (g_pApp == this)
@@ -26,6 +29,20 @@ CWinApp* AfxGetApp() noexcept
     return g_pApp;
 }
 
+HINSTANCE AfxGetInstanceHandle() noexcept
+{
+    if (g_pApp && g_pApp->m_hInstance)
+        return g_pApp->m_hInstance;
+    return ::GetModuleHandleA(nullptr);
+}
+
+HWND CWinApp::GetMainHwnd() const noexcept
+{
+    if (m_pMainWnd && m_pMainWnd->m_hWnd)
+        return m_pMainWnd->m_hWnd;
+    return m_hMainWnd;
+}
+
 void CWinApp::SetDialogBkColor(COLORREF background, COLORREF text)
 {
     if (m_hDialogBrush)
@@ -33,10 +50,18 @@ void CWinApp::SetDialogBkColor(COLORREF background, COLORREF text)
     m_crDialogBk = background;
     m_crDialogText = text;
     m_hDialogBrush = ::CreateSolidBrush(background);
+    AfxHookDialogColors();
 }
 
-BOOL CWinApp::PreTranslateMessage(MSG*)
+BOOL CWinApp::PreTranslateMessage(MSG* msg)
 {
+    // From the message's window up through its parents to the top-level window.
+    for (HWND hwnd = msg->hwnd; hwnd;
+         hwnd = (::GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) ? ::GetParent(hwnd) : nullptr) {
+        if (CWnd* wnd = CWnd::FromHandlePermanent(hwnd))
+            if (wnd->PreTranslateMessage(msg))
+                return TRUE;
+    }
     return FALSE;
 }
 
@@ -67,7 +92,7 @@ int CWinApp::Run()
 
 LRESULT CWinApp::ProcessWndProcException(const CException& e, const MSG*)
 {
-    ::MessageBoxA(m_hMainWnd, e.GetRuntimeClassName(), nullptr, MB_OK | MB_ICONEXCLAMATION);
+    ::MessageBoxA(GetMainHwnd(), e.GetRuntimeClassName(), nullptr, MB_OK | MB_ICONEXCLAMATION);
     return 0;
 }
 
@@ -115,7 +140,7 @@ int AfxMessageBox(const char* text, unsigned type)
         caption.assign(name, n);
         caption = caption.substr(caption.find_last_of('\\') + 1);
     }
-    return ::MessageBoxA(app ? app->m_hMainWnd : nullptr, text, caption.empty() ? nullptr : caption.c_str(),
+    return ::MessageBoxA(app ? app->GetMainHwnd() : nullptr, text, caption.empty() ? nullptr : caption.c_str(),
                          type);
 }
 
@@ -133,6 +158,9 @@ void AfxPumpMessages()
                 continue;
         } catch (const CException& e) {
             AfxReportWndProcException(e, &msg);
+            continue;
+        } catch (const std::bad_alloc&) {
+            AfxReportWndProcException(CMemoryException(), &msg);
             continue;
         }
         ::TranslateMessage(&msg);

@@ -1,3 +1,28 @@
 #pragma once
 // Resource ids shared by the resource script and the code: dialog templates
-// (IDD_), controls (IDC_), strings (IDS_).
+// (IDD_), controls (IDC_), strings (IDS_). Plain #defines: the resource
+// compiler reads this file too.
+
+// Strings the code loads by name. The titles and explanations of the error
+// messages are reached through the exception classes' message tables, which
+// name their ids there.
+#define IDS_SETUP_TITLE               4      // caption of the background window
+#define IDS_CONFIRM_EXIT_SETUP        5      // Yes/No: leave setup before it is complete
+#define IDS_SETUP_CANNOT_CONTINUE     9      // heading of an error that ends the run
+#define IDS_CONTINUE_OPERATION        14     // error dialog buttons when it asks
+#define IDS_CANCEL_OPERATION          15
+#define IDS_CANNOT_INSTALL_FILES_FROM 17     // heading, %s: the file that failed
+
+// Icons.
+#define IDI_PROGRAM                   4      // the program's icon
+
+// Error dialog: heading, title, the explanation behind "More>>".
+#define IDD_ERROR                     1544
+#define IDC_ERROR_MORE                119    // "&More>>": collapse and expand
+#define IDC_ERROR_CORNER              123    // hidden frame: bottom-right corner of the collapsed dialog
+#define IDC_ERROR_TITLE               140
+#define IDC_ERROR_HEADING             141
+#define IDC_ERROR_ICON                142
+#define IDC_ERROR_INFO                144    // "heading.code (class)"
+#define IDC_ERROR_TEXT                152    // the explanation, read-only
+#define IDC_ERROR_HELP                998    // has no action

@@ -1,0 +1,238 @@
+#include "errors/ErrorDialog.h"
+
+#include "fw/Strings.h"
+#include "res/resource.h"
+
+#include <cstring>
+
+// ---- CExpandingDialog ----------------------------------------------------
+
+BOOL CExpandingDialog::OnInitDialog()
+{
+    const BOOL result = CDialog::OnInitDialog();
+    m_rcFull = GetWindowRect();
+    m_bExpanded = 1;
+    Toggle();
+    return result;
+}
+
+void CExpandingDialog::Toggle()
+{
+    RECT size{};
+    RECT visible{};
+    if (m_bExpanded) {
+        HWND corner = GetDlgItem(IDC_ERROR_CORNER);
+        if (!corner)
+            return;
+        RECT rc{};
+        ::GetWindowRect(corner, &rc);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+        size = RECT{0, 0, rc.right, rc.bottom};
+        ::AdjustWindowRectEx(&size, static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_EXSTYLE)));
+        visible = size;
+        ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&visible), 2);
+    } else {
+        size = m_rcFull;
+        visible = GetWindowRect();
+    }
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, size.right - size.left, size.bottom - size.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT rc{};
+        ::GetWindowRect(child, &rc);
+        const POINT topLeft{rc.left, rc.top};
+        const POINT bottomRight{rc.right, rc.bottom};
+        if (::PtInRect(&visible, topLeft) && ::PtInRect(&visible, bottomRight))
+            continue;
+        ::EnableWindow(child, !m_bExpanded);
+    }
+    m_bExpanded = !m_bExpanded;
+}
+
+BOOL CExpandingDialog::OnCommand(UINT id, UINT code, HWND control)
+{
+    if (id == IDC_ERROR_MORE && code == BN_CLICKED) {
+        OnMore();
+        return TRUE;
+    }
+    return CDialog::OnCommand(id, code, control);
+}
+
+void CExpandingDialog::OnMore()
+{
+    Toggle();
+    std::string caption = GetDlgItemText(IDC_ERROR_MORE);
+    const char* from = m_bExpanded ? ">>" : "<<";
+    const char* to = m_bExpanded ? "<<" : ">>";
+    const std::size_t at = caption.find(from);
+    if (at == std::string::npos)
+        return;
+    caption.replace(at, 2, to);
+    SetDlgItemText(IDC_ERROR_MORE, caption.c_str());
+}
+
+// ---- CErrorDialog --------------------------------------------------------
+
+CErrorDialog::CErrorDialog(CWnd* parent)
+    : CExpandingDialog(IDD_ERROR, parent), m_brush(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)))
+{
+    HDC screen = ::GetDC(nullptr);
+    const int height = -::MulDiv(8, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ::ReleaseDC(nullptr, screen);
+    m_font.Attach(::CreateFontA(height, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial"));
+}
+
+CErrorDialog::~CErrorDialog() = default;
+
+void CErrorDialog::DoDataExchange(CDataExchange* dx)
+{
+    if (dx->m_bSaveAndValidate)
+        return;
+    HICON icon = ::LoadIconA(nullptr, MAKEINTRESOURCEA(m_nIconId));
+    ::SendMessageA(dx->PrepareCtrl(IDC_ERROR_ICON), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    DDX_Text(dx, IDC_ERROR_HEADING, m_strHeading);
+    DDX_Text(dx, IDC_ERROR_TITLE, m_strTitle);
+    DDX_Text(dx, IDC_ERROR_TEXT, m_strText);
+    DDX_Text(dx, IDC_ERROR_INFO, m_strInfo);
+}
+
+BOOL CErrorDialog::OnInitDialog()
+{
+    const BOOL result = CExpandingDialog::OnInitDialog();
+    if (m_bAskMode) {
+        SetDlgItemText(IDOK, AfxLoadString(IDS_CONTINUE_OPERATION).c_str());
+        SetDlgItemText(IDCANCEL, AfxLoadString(IDS_CANCEL_OPERATION).c_str());
+    } else {
+        ::ShowWindow(GetDlgItem(IDCANCEL), SW_HIDE);
+    }
+    for (int id : {IDC_ERROR_INFO, IDC_ERROR_TEXT})
+        ::SendMessageA(GetDlgItem(id), WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetSafeHandle()), TRUE);
+    CenterWindow();
+    return result;
+}
+
+BOOL CErrorDialog::OnCommand(UINT id, UINT code, HWND control)
+{
+    if (id == IDC_ERROR_HELP)
+        return TRUE;
+    return CExpandingDialog::OnCommand(id, code, control);
+}
+
+void CErrorDialog::OnOK()
+{
+    EndDialog(IDOK);
+}
+
+HBRUSH CErrorDialog::OnCtlColor(HDC dc, HWND control, UINT message)
+{
+    if (control && control == GetDlgItem(IDC_ERROR_TEXT)) {
+        ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+        return m_brush.GetSafeHandle();
+    }
+    return CExpandingDialog::OnCtlColor(dc, control, message);
+}
+
+// ---- Reports -------------------------------------------------------------
+
+std::string CutHeading(const std::string& text)
+{
+    if (text.size() <= kMaxHeadingLength)
+        return text;
+    static const char kEllipsis[] = "...";
+    const std::size_t room = kMaxHeadingLength - (sizeof kEllipsis - 1);
+    // Whole characters only: a double-byte character is never split.
+    const char* begin = text.c_str();
+    const char* end = begin;
+    while (*end) {
+        const char* next = ::CharNextA(end);
+        if (next == end || static_cast<std::size_t>(next - begin) > room)
+            break;
+        end = next;
+    }
+    return std::string(begin, end) + kEllipsis;
+}
+
+std::string ExpandHeadingV(UINT headingId, va_list args)
+{
+    std::string format;
+    if (!AfxLoadString(headingId, format))
+        return {};
+    // wvsprintfA has no size argument; it writes at most 1024 bytes.
+    char buffer[1024 + 1] = {};
+    ::wvsprintfA(buffer, format.c_str(), args);
+    buffer[sizeof buffer - 1] = '\0';
+    return CutHeading(buffer);
+}
+
+std::string ExpandHeading(UINT headingId, ...)
+{
+    va_list args;
+    va_start(args, headingId);
+    std::string heading;
+    try {
+        heading = ExpandHeadingV(headingId, args);
+    } catch (...) {
+        va_end(args);
+        throw;
+    }
+    va_end(args);
+    return heading;
+}
+
+const CXException& ReportedException(const CException& e, std::unique_ptr<CXException>& made,
+                                     const CXMemoryException& fallback, ExceptionMapper map) noexcept
+{
+    if (const auto* own = dynamic_cast<const CXException*>(&e))
+        return *own;
+    try {
+        made = map(e);
+    } catch (...) {
+        made.reset();
+    }
+    if (made)
+        return *made;
+    return fallback;
+}
+
+namespace {
+
+// The report in a message box, for when the dialog cannot be created (its
+// template missing or no memory for the window).
+INT_PTR ShowPlainReport(const CErrorDialog& dialog, BOOL askMode) noexcept
+{
+    try {
+        const std::string text = dialog.m_strHeading + "\n\n" + dialog.m_strTitle + "\n\n" + dialog.m_strInfo;
+        CWinApp* app = AfxGetApp();
+        const int answer = ::MessageBoxA(app ? app->GetMainHwnd() : nullptr, text.c_str(), nullptr,
+                                         (askMode ? MB_OKCANCEL : MB_OK) | MB_ICONEXCLAMATION);
+        return answer == 0 ? -1 : answer;
+    } catch (...) {
+        return -1;
+    }
+}
+
+} // namespace
+
+INT_PTR ShowExceptionDialog(UINT headingId, const std::string& heading, const CException& e, BOOL askMode,
+                            UINT iconId)
+{
+    std::unique_ptr<CXException> made;
+    const CXMemoryException fallback;
+    const CXException& reported = ReportedException(e, made, fallback);
+    reported.PrepareMessage();
+
+    CErrorDialog dialog;
+    dialog.m_strHeading = heading;
+    dialog.m_strTitle = g_strErrorTitle;
+    dialog.m_strText = g_strErrorText;
+    dialog.m_strInfo = StringFormat("%d.%d (%s)", static_cast<int>(headingId), reported.m_nCode,
+                                    reported.GetRuntimeClassName());
+    dialog.m_bAskMode = askMode;
+    dialog.m_nIconId = iconId;
+    const INT_PTR result = dialog.DoModal();
+    if (result == -1)
+        return ShowPlainReport(dialog, askMode);
+    return result;
+}
