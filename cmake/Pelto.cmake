@@ -24,7 +24,8 @@ set(PELTO_RESOURCE_SCRIPT ${PROJECT_SOURCE_DIR}/src/res/Pelto.rc)
 # A GoogleTest program. Each test case becomes a CTest test, except for
 # FRESH_PREFIX programs: they change machine state (registry, system folders) and
 # run as one CTest test in a private copy of the Wine prefix. RESOURCES links the
-# product's string table and dialogs into a Windows test program.
+# product's string table and dialogs into a Windows test program. GUI tests open
+# windows on the display and run one at a time (focus and activation are shared).
 function(pelto_test name)
     cmake_parse_arguments(T "RESOURCES;FRESH_PREFIX;GUI" "" "SOURCES;LIBS" ${ARGN})
     set(sources ${T_SOURCES})
@@ -34,11 +35,15 @@ function(pelto_test name)
     add_executable(${name} ${sources})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+    set(serial FALSE)
+    if(T_GUI)
+        set(serial TRUE)
+    endif()
     if(T_FRESH_PREFIX AND WIN32)
         add_test(NAME ${name} COMMAND ${name})
-        set_tests_properties(${name} PROPERTIES ENVIRONMENT "PELTO_FRESH_PREFIX=1")
+        set_tests_properties(${name} PROPERTIES ENVIRONMENT "PELTO_FRESH_PREFIX=1" RUN_SERIAL ${serial})
     else()
         gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                             PROPERTIES TIMEOUT 120)
+                             PROPERTIES TIMEOUT 120 RUN_SERIAL ${serial})
     endif()
 endfunction()

@@ -25,15 +25,18 @@ int GaugePercent(std::uint32_t min, std::uint32_t max, std::uint32_t pos) noexce
         max /= 1000;
         pos /= 1000;
     }
-    // Below the range the unsigned difference would wrap round to a large value.
-    if (pos <= min)
-        return 0;
     std::uint32_t percent;
     if (max == min) {
         // The scaling merged a narrow range high up (1000001 .. 1000999): the
         // full values give the answer without dividing by zero.
-        percent = static_cast<std::uint32_t>((std::uint64_t{fullPos} - fullMin) * 100 / (std::uint64_t{fullMax} - fullMin));
+        if (fullPos <= fullMin)
+            return 0;
+        percent = static_cast<std::uint32_t>((std::uint64_t{fullPos} - fullMin) * 100 /
+                                             (std::uint64_t{fullMax} - fullMin));
     } else {
+        // Below the range the unsigned difference would wrap round to a large value.
+        if (pos <= min)
+            return 0;
         percent = (pos * 100 - min * 100) / (max - min);
     }
     if (static_cast<std::int32_t>(percent) <= 0)

@@ -244,13 +244,15 @@ HWND CreateMeasuringDialog()
 
 RECT DialogUnitsToPixels(int x, int y, int width, int height)
 {
-    RECT rc{x, y, x + width, y + height};
+    // As the dialog manager places controls: the origin and the size are
+    // converted each on its own (MapDialogRect converts every field alone).
+    RECT rc{x, y, width, height};
     HWND measure = CreateMeasuringDialog();
     if (!measure)
         throw std::runtime_error("cannot create a dialog to measure dialog units");
     ::MapDialogRect(measure, &rc);
     ::DestroyWindow(measure);
-    return rc;
+    return RECT{rc.left, rc.top, rc.left + rc.right, rc.top + rc.bottom};
 }
 
 } // namespace ui_probe

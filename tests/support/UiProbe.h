@@ -75,8 +75,9 @@ HWND FocusWindow(HWND window);
 
 // A control's rectangle in the dialog's client coordinates, in pixels.
 RECT ControlRect(HWND dialog, int id);
-// The pixel rectangle of a dialog-unit rectangle for dialogs in the program's
-// font ("MS Sans Serif", 8 points), measured on a dialog of the probe's own.
+// The pixel rectangle of a control placed at a dialog-unit rectangle in a
+// dialog in the program's font ("MS Sans Serif", 8 points), measured on a
+// dialog of the probe's own.
 RECT DialogUnitsToPixels(int x, int y, int width, int height);
 
 } // namespace ui_probe
