@@ -1,6 +1,7 @@
 // What the error report is made of: the heading's expansion and its cut, and
 // the family member that stands for the exception.
 #include "errors/ErrorDialog.h"
+#include "res/resource.h"
 
 #include <new>
 #include <string>
@@ -79,6 +80,77 @@ TEST(ReportedExceptionTest, MappingWithoutMemoryReportsTheLackOfMemory)
         EXPECT_EQ(&fallback, &reported);
         reported.PrepareMessage();
         EXPECT_EQ("Not enough memory available.", g_strErrorTitle);
+    }
+}
+
+// ---- how the dialog paints ------------------------------------------------
+
+struct Look {
+    bool seen = false;
+    COLORREF explanationBrush = 0, explanationBackground = 0;
+    COLORREF titleBrush = 0;
+    LOGFONTA infoFont{}, textFont{};
+};
+Look g_look;
+
+COLORREF BrushColour(HBRUSH brush)
+{
+    LOGBRUSH lb{};
+    ::GetObjectA(brush, sizeof lb, &lb);
+    return lb.lbColor;
+}
+
+BOOL CALLBACK ExamineErrorDialog(HWND window, LPARAM)
+{
+    if (!::GetDlgItem(window, IDC_ERROR_TEXT))
+        return TRUE;
+    HDC dc = ::GetDC(window);
+    const auto ask = [&](int id) {
+        return reinterpret_cast<HBRUSH>(::SendMessageA(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                       reinterpret_cast<LPARAM>(::GetDlgItem(window, id))));
+    };
+    g_look.explanationBrush = BrushColour(ask(IDC_ERROR_TEXT));
+    g_look.explanationBackground = ::GetBkColor(dc);
+    g_look.titleBrush = BrushColour(ask(IDC_ERROR_TITLE));
+    ::ReleaseDC(window, dc);
+    const auto font = [&](int id, LOGFONTA& lf) {
+        ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(::GetDlgItem(window, id), WM_GETFONT, 0, 0)), sizeof lf,
+                     &lf);
+    };
+    font(IDC_ERROR_INFO, g_look.infoFont);
+    font(IDC_ERROR_TEXT, g_look.textFont);
+    g_look.seen = true;
+    ::PostMessageA(window, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
+
+void CALLBACK ExamineTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    if (!::EnumThreadWindows(::GetCurrentThreadId(), ExamineErrorDialog, 0))
+        ::KillTimer(nullptr, id);
+}
+
+TEST(ErrorDialogLookTest, ExplanationOnTheButtonFaceAndInArial)
+{
+    CWinApp app;
+    app.SetDialogBkColor(RGB(192, 192, 192), RGB(0, 0, 0));
+    g_look = Look{};
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, ExamineTimer);
+    ErrorMessage(9, CInstallProfileException(0));
+    ::KillTimer(nullptr, timer);
+
+    ASSERT_TRUE(g_look.seen);
+    EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), g_look.explanationBrush);
+    EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), g_look.explanationBackground);
+    EXPECT_EQ(RGB(192, 192, 192), g_look.titleBrush);
+
+    HDC screen = ::GetDC(nullptr);
+    const LONG height = -::MulDiv(8, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ::ReleaseDC(nullptr, screen);
+    for (const LOGFONTA* lf : {&g_look.infoFont, &g_look.textFont}) {
+        EXPECT_STREQ("Arial", lf->lfFaceName);
+        EXPECT_EQ(height, lf->lfHeight);
+        EXPECT_FALSE(lf->lfItalic);
     }
 }
 
