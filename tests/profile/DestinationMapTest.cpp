@@ -125,11 +125,11 @@ TEST_F(DestinationResolveTest, GivenPathsAreKept)
 
 TEST_F(DestinationResolveTest, MissingBaseAndCyclesAreCodeOne)
 {
-    Load("1=DATA|0|\n2=X|5|\n");
+    Load("1=X|5|\n2=DATA|0|\n");
     EXPECT_EQ(1, InstallProfileCode([&] { destinations.ResolveAll(); }));
     // Every destination is tried in every pass, so the others still resolve.
-    EXPECT_EQ("C:\\PELTO\\DATA\\", Path(1));
-    EXPECT_TRUE(destinations.GetPath(2).IsEmpty());
+    EXPECT_EQ("C:\\PELTO\\DATA\\", Path(2));
+    EXPECT_TRUE(destinations.GetPath(1).IsEmpty());
 
     CDestinationMap self;
     self.SetRelative(1, "X", 1);

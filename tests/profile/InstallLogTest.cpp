@@ -46,8 +46,9 @@ protected:
         model.destinations.ResolveAll();
         model.groups.SelectType(2);
         ASSERT_TRUE(WriteInstalledFile(log, "MAIN", "pelto.exe", DEST_MAIN, TRUE, FALSE));
-        if (withReadme)
+        if (withReadme) {
             ASSERT_TRUE(WriteInstalledFile(log, "MAIN", "readme.txt", DEST_MAIN, FALSE, FALSE));
+        }
         ASSERT_TRUE(WriteInstalledFile(log, "HELP", "help.hlp", 1, TRUE, TRUE));
         ASSERT_TRUE(WriteInstalledFile(log, "MAIN", "shared.dll", DEST_SYSTEM, TRUE, FALSE));
         model.targets.FindTarget("pelto.exe")->m_path = CPathName(directory + "pelto.exe");
