@@ -10,8 +10,8 @@
 // is not written at all, rather than cut: a cut line would name a different
 // path in its last field. The line an earlier installation wrote under the same
 // key is removed then, so the log never keeps a record this run contradicts.
-// Neither is a line the profile API would read back differently (a key with
-// '=' or a line break in key or value).
+// Nor is a line written that the profile API would read back differently (a
+// key holding '=', a line break in key or value).
 #include "system/PathName.h"
 
 #include <string>
