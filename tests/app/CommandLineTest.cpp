@@ -79,13 +79,6 @@ TEST(CommandLineOptionTest, SwitchAloneIsIgnored)
     EXPECT_TRUE(line.Has("I"));
 }
 
-TEST(CommandLineOptionTest, OtherSwitchCharacter)
-{
-    const CCommandLine line("-B /B", '-');
-    EXPECT_TRUE(line.Has("B"));
-    EXPECT_EQ("/B", ValueOf(line, "#0"));
-}
-
 TEST(CommandLineOptionTest, LaterTokenReplacesEarlier)
 {
     const CCommandLine line("/D:A:\\ /D:B:\\ /Ux /U");

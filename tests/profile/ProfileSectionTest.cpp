@@ -53,11 +53,12 @@ TEST_F(ProfileSectionTest, ListsKeysInFileOrderAndBindsWithoutLoading)
     EXPECT_EQ((std::vector<std::string>{"Zeta", "alpha", "10"}), Keys(section));
 }
 
-TEST_F(ProfileSectionTest, EndOfListReleasesItAndStaysAtTheEnd)
+TEST_F(ProfileSectionTest, KeysOnlyBetweenFirstKeyAndTheEndOfTheList)
 {
     CProfileSection section("S");
     section.SetFile(WriteIni(m_dir, "a.ini", "[S]\r\nk=v\r\n"));
     CProfileString value;
+    EXPECT_FALSE(section.NextKey(value));
     ASSERT_TRUE(section.FirstKey(value));
     EXPECT_NE(0u, section.GetKeyBufferSize());
     EXPECT_FALSE(section.NextKey(value));
@@ -82,14 +83,6 @@ TEST_F(ProfileSectionTest, EmptyOrAbsentSectionHasNoKeys)
     EXPECT_FALSE(absentFile.FirstKey(value));
     EXPECT_FALSE(absentFile.NextKey(value));
     EXPECT_EQ(0u, absentFile.GetKeyBufferSize());
-}
-
-TEST_F(ProfileSectionTest, NextKeyBeforeFirstKeyFindsNothing)
-{
-    CProfileSection section("S");
-    section.SetFile(WriteIni(m_dir, "a.ini", "[S]\r\nk=v\r\n"));
-    CProfileString value;
-    EXPECT_FALSE(section.NextKey(value));
 }
 
 // The profile API answers size - 2 for a list that did not fit, and also for

@@ -86,11 +86,4 @@ TEST(StringTableTest, KeepsTheTextsAsWritten)
         EXPECT_EQ(entry.text, AfxLoadString(entry.id)) << "id " << entry.id;
 }
 
-TEST(StringTableTest, StatusTextIdFollowsTheSuccessFlag)
-{
-    for (int success = 0; success <= 1; ++success)
-        EXPECT_EQ(success ? "Successful installation." : "Install failed.",
-                  AfxLoadString(IDS_STATUS_FAILED - success));
-}
-
 } // namespace
