@@ -158,10 +158,4 @@ TEST_F(TargetTest, OnlyInstalledTargetsAreWrittenInLowerCase)
     EXPECT_EQ(expected, Section(log, "targets"));
 }
 
-TEST_F(TargetTest, NothingInstalledWritesNoSection)
-{
-    ASSERT_TRUE(targets.WriteToLog(log));
-    EXPECT_TRUE(SectionNames(log).empty());
-}
-
 } // namespace
