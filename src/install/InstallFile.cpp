@@ -66,7 +66,7 @@ void CInstallFile::ApplyRules()
 
 BOOL CInstallFile::ScheduleReplace(const CPathName& existing)
 {
-    if (!ReplaceOnRestart(m_scratchPath, existing))
+    if (!ReplaceOnRestart(m_scratchPath, existing, m_pfnDelayedMove))
         return FALSE;
     if (m_pRestartNeeded)
         *m_pRestartNeeded = TRUE;
@@ -114,7 +114,7 @@ void CInstallFile::ReplaceExisting(const CPathName& existing)
 
 BOOL ReplaceOnRestart(const char* source, const char* target, DelayedMoveFunction moveFileEx)
 {
-    if (moveFileEx(source, target, MOVEFILE_DELAY_UNTIL_REBOOT))
+    if (moveFileEx(source, target, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
         return TRUE;
     CPathName wininit(CPathName::pathWindowsDir);
     if (wininit.IsEmpty() || !wininit.SetFileName("wininit.ini"))

@@ -15,12 +15,18 @@
 
 class CArchiveItem;
 
+// The call that asks Windows to rename a file at its next start
+// (MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT).
+using DelayedMoveFunction = BOOL(WINAPI*)(LPCSTR source, LPCSTR target, DWORD flags);
+
 class CInstallFile : public CMemberFile {
 public:
     explicit CInstallFile(CArchiveItem* pItem = nullptr) noexcept : m_pItem(pItem) {}
 
     // Raised to TRUE when a replacement has been scheduled; not owned.
     void SetRestartFlag(BOOL* pRestartNeeded) noexcept { m_pRestartNeeded = pRestartNeeded; }
+    // The delayed-move call ScheduleReplace uses (see ReplaceOnRestart).
+    void SetDelayedMove(DelayedMoveFunction moveFileEx) noexcept { m_pfnDelayedMove = moveFileEx; }
 
     // A copy of the file already on the machine: at m_finalPath, or for the
     // Windows and System destinations in either folder, the Windows directory
@@ -54,15 +60,14 @@ private:
     void ReplaceExisting(const CPathName& existing);
 
     BOOL* m_pRestartNeeded = nullptr;
+    DelayedMoveFunction m_pfnDelayedMove = ::MoveFileExA;
 };
 
-// The call that asks Windows to rename a file at its next start
-// (MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT).
-using DelayedMoveFunction = BOOL(WINAPI*)(LPCSTR source, LPCSTR target, DWORD flags);
-
 // Makes Windows rename source to target at its next start, replacing target:
-// by the delayed move where Windows accepts it, otherwise by a target=source
-// line in section "rename" of "wininit.ini" in the Windows directory. TRUE
-// when either recorded the rename. moveFileEx is replaceable so that the
-// wininit.ini way can be exercised where the delayed move is never refused.
+// by the delayed move where Windows accepts it (with MOVEFILE_REPLACE_EXISTING,
+// without which Windows leaves an existing target in place and the rename is
+// dropped), otherwise by a target=source line in section "rename" of
+// "wininit.ini" in the Windows directory. TRUE when either recorded the
+// rename. moveFileEx is replaceable so that the wininit.ini way can be
+// exercised where the delayed move is never refused.
 BOOL ReplaceOnRestart(const char* source, const char* target, DelayedMoveFunction moveFileEx = ::MoveFileExA);

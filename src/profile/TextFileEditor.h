@@ -31,13 +31,13 @@ public:
     // read; a missing old file is not an error. Throws when the scratch file
     // cannot be created.
     BOOL Open(const CPathName& path);
+    // Reads, decides and writes every line, then commits or abandons the edit.
+    // TRUE when the scratch file took the old file's place.
+    virtual BOOL Run();
 
 protected:
     // TRUE to copy the current line (m_strLine) to the scratch file.
     virtual BOOL ProcessLine() = 0;
-    // Reads, decides and writes every line, then commits or abandons the edit.
-    // TRUE when the scratch file took the old file's place.
-    virtual BOOL Run();
     // The next piece of a line into m_strLine, its line feed kept; FALSE at the
     // end of the file or when there is no old file.
     virtual BOOL ReadLine();

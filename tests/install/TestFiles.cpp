@@ -32,3 +32,52 @@ void SetModifiedTime(const std::string& path, long long seconds)
     if (!ok)
         throw std::runtime_error("cannot set the time of " + path);
 }
+
+std::set<std::string> FilesIn(const std::string& dir)
+{
+    std::set<std::string> names;
+    WIN32_FIND_DATAA data;
+    const HANDLE search = ::FindFirstFileA((dir + "*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.insert(data.cFileName);
+    } while (::FindNextFileA(search, &data));
+    ::FindClose(search);
+    return names;
+}
+
+CHeldOpen::CHeldOpen(const std::string& path)
+{
+    static int serial = 0;
+    const std::string name = "PeltoHeldOpen" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++serial);
+    const HANDLE ready = ::CreateEventA(nullptr, TRUE, FALSE, (name + "_ready").c_str());
+    m_hRelease = ::CreateEventA(nullptr, TRUE, FALSE, (name + "_release").c_str());
+    std::string command = "\"" + TestProgramDir() + "HoldOpen.exe\" \"" + path + "\" " + name + "_ready " + name +
+                          "_release";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (ready && m_hRelease &&
+        ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        ::CloseHandle(process.hThread);
+        m_hProcess = process.hProcess;
+        const HANDLE waitFor[] = {ready, process.hProcess};
+        m_bHolding = ::WaitForMultipleObjects(2, waitFor, FALSE, 60000) == WAIT_OBJECT_0;
+    }
+    if (ready)
+        ::CloseHandle(ready);
+}
+
+CHeldOpen::~CHeldOpen()
+{
+    if (m_hRelease) {
+        ::SetEvent(m_hRelease);
+        ::CloseHandle(m_hRelease);
+    }
+    if (m_hProcess) {
+        ::WaitForSingleObject(m_hProcess, 60000);
+        ::CloseHandle(m_hProcess);
+    }
+}

@@ -1,6 +1,7 @@
 #pragma once
 // The files the install tests work on: the test DLLs and the helper program
 // built beside the test program.
+#include <set>
 #include <string>
 
 // The folder of the running test program, ending in a backslash.
@@ -9,3 +10,23 @@ std::string TestProgramDir();
 std::string TestDll(const std::string& name);
 // Sets the last-write time of a file (seconds since 1970).
 void SetModifiedTime(const std::string& path, long long seconds);
+// Names of the files (not directories) in a folder given with its trailing
+// backslash, so that a scratch or backup file left behind shows.
+std::set<std::string> FilesIn(const std::string& dir);
+
+// Keeps a file open in another process (HoldOpen.exe) without delete sharing,
+// as a program using it would, until destroyed.
+class CHeldOpen {
+public:
+    explicit CHeldOpen(const std::string& path);
+    ~CHeldOpen();
+    CHeldOpen(const CHeldOpen&) = delete;
+    CHeldOpen& operator=(const CHeldOpen&) = delete;
+    // The helper has the file open.
+    bool IsHolding() const noexcept { return m_bHolding; }
+
+private:
+    void* m_hRelease = nullptr;
+    void* m_hProcess = nullptr;
+    bool m_bHolding = false;
+};
