@@ -53,9 +53,12 @@ BOOL CInstallFile::ShouldReplace(const CPathName& existing) const
 
 void CInstallFile::ApplyRules()
 {
+    m_bInstalled = FALSE;
+    m_bReplaced = FALSE;
     CPathName existing;
     if (!FindExisting(existing)) {
-        PutInPlace();
+        if (!PutInPlace())
+            m_scratchPath.Delete(TRUE);
     } else if (ShouldReplace(existing)) {
         m_bReplaced = TRUE;
         ReplaceExisting(existing);
@@ -73,13 +76,10 @@ BOOL CInstallFile::ScheduleReplace(const CPathName& existing)
     return TRUE;
 }
 
-// The scratch file takes its final name; a scratch file that cannot is
-// removed rather than left behind under its random name.
+// The scratch file takes its final name.
 BOOL CInstallFile::PutInPlace()
 {
     m_bInstalled = m_scratchPath.Rename(m_finalPath);
-    if (!m_bInstalled)
-        m_scratchPath.Delete(TRUE);
     return m_bInstalled;
 }
 
@@ -97,10 +97,19 @@ void CInstallFile::ReplaceExisting(const CPathName& existing)
             backup.Delete(TRUE);
             return;
         }
-        // Nothing was replaced. Should the copy not go back, the old file
-        // stays whole under the copy's name.
-        backup.Rename(existing);
-        m_bReplaced = FALSE;
+        if (backup.Rename(existing)) {
+            m_scratchPath.Delete(TRUE);
+            m_bReplaced = FALSE;  // nothing was replaced
+            return;
+        }
+        // The name is still taken: a file deleted while another program holds
+        // it open with delete sharing keeps its name until it is closed. The
+        // new file takes the name at the next start; the old one stays whole
+        // under the copy's name.
+        if (!ScheduleReplace(existing)) {
+            m_scratchPath.Delete(TRUE);
+            m_bReplaced = FALSE;
+        }
         return;
     }
     if (backedUp)

@@ -12,6 +12,9 @@ CTextFileEditor::~CTextFileEditor()
 BOOL CTextFileEditor::Open(const CPathName& path)
 {
     Abandon();
+    m_bContinue = TRUE;
+    m_bCopyRest = m_bStop = m_bModified = FALSE;
+    m_bLineOpen = m_bContinuesLine = FALSE;
     m_path = path;
     m_tempPath = path;
     // Without a free name the scratch path would name an existing file.
@@ -28,6 +31,8 @@ BOOL CTextFileEditor::Open(const CPathName& path)
 
 BOOL CTextFileEditor::Run()
 {
+    if (!m_pOutput)
+        return FALSE;  // not opened
     try {
         Begin();
         BOOL copyLine = TRUE;

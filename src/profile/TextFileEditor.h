@@ -29,10 +29,11 @@ public:
     // Creates the scratch file beside path (a fresh random name with path's
     // extension) and opens path for reading. Returns whether path could be
     // read; a missing old file is not an error. Throws when the scratch file
-    // cannot be created.
+    // cannot be created. Each Open starts a new edit.
     BOOL Open(const CPathName& path);
     // Reads, decides and writes every line, then commits or abandons the edit.
-    // TRUE when the scratch file took the old file's place.
+    // TRUE when the scratch file took the old file's place; FALSE also when
+    // the editor was not opened.
     virtual BOOL Run();
 
 protected:

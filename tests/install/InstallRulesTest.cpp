@@ -281,6 +281,35 @@ TEST_F(ReplaceTest, NewFileThatCannotTakeItsPlaceBringsTheOldOneBack)
     EXPECT_TRUE(files.size() == 1 || (files.size() == 2 && FileExists(file.m_scratchPath.GetPath())));
 }
 
+// Another program holds the existing file open with delete sharing: it can
+// be deleted, but keeps its name until that program closes it, so the new file
+// cannot take the name now and takes it at the next start instead.
+TEST_F(ReplaceTest, DeletedFileThatKeepsItsNameIsReplacedAtTheNextStart)
+{
+    ExistingDll(m_final, "v4001");
+    CInstallFile& file = Member(DEST_MAIN, m_final, "v4010");
+    {
+        CHeldOpen held(m_final, /*shareDelete=*/true);
+        ASSERT_TRUE(held.IsHolding());
+        file.ApplyRules();
+    }
+    if (m_pFile->m_bInstalled) {
+        // Where a deleted file gives up its name at once, the new file is simply in place.
+        ExpectFlags(TRUE, TRUE, FALSE);
+        EXPECT_TRUE(Holds(m_final, "v4010"));
+        EXPECT_EQ(std::set<std::string>{"pelto.dll"}, FilesIn(m_dir.Path()));
+        return;
+    }
+    ExpectFlags(FALSE, TRUE, TRUE);
+    EXPECT_TRUE(Holds(file.m_scratchPath.GetPath(), "v4010"));
+    EXPECT_TRUE(RenameIsPending(file.m_scratchPath.GetPath(), m_final));
+    // The old file is kept whole under another name.
+    int oldCopies = 0;
+    for (const std::string& name : FilesIn(m_dir.Path()))
+        oldCopies += Holds(m_dir / name, "v4001");
+    EXPECT_EQ(1, oldCopies);
+}
+
 // Members for the Windows and System directories: an existing copy may lie
 // in either, the Windows directory is searched first.
 class SystemFolderTest : public InstallRulesTest {

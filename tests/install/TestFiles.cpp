@@ -48,14 +48,14 @@ std::set<std::string> FilesIn(const std::string& dir)
     return names;
 }
 
-CHeldOpen::CHeldOpen(const std::string& path)
+CHeldOpen::CHeldOpen(const std::string& path, bool shareDelete)
 {
     static int serial = 0;
     const std::string name = "PeltoHeldOpen" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++serial);
     const HANDLE ready = ::CreateEventA(nullptr, TRUE, FALSE, (name + "_ready").c_str());
     m_hRelease = ::CreateEventA(nullptr, TRUE, FALSE, (name + "_release").c_str());
     std::string command = "\"" + TestProgramDir() + "HoldOpen.exe\" \"" + path + "\" " + name + "_ready " + name +
-                          "_release";
+                          "_release" + (shareDelete ? " share-delete" : "");
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

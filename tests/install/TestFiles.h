@@ -15,10 +15,11 @@ void SetModifiedTime(const std::string& path, long long seconds);
 std::set<std::string> FilesIn(const std::string& dir);
 
 // Keeps a file open in another process (HoldOpen.exe) without delete sharing,
-// as a program using it would, until destroyed.
+// as a program using it would, until destroyed. With shareDelete the file can
+// be deleted, but keeps its name until the helper closes it.
 class CHeldOpen {
 public:
-    explicit CHeldOpen(const std::string& path);
+    explicit CHeldOpen(const std::string& path, bool shareDelete = false);
     ~CHeldOpen();
     CHeldOpen(const CHeldOpen&) = delete;
     CHeldOpen& operator=(const CHeldOpen&) = delete;
