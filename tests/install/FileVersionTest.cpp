@@ -1,6 +1,5 @@
 #include "install/FileVersion.h"
 #include "install/TestFiles.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -36,31 +35,6 @@ TEST_F(FileVersionTest, ReadsTheFourPartsInOrder)
     EXPECT_EQ(0, parts.fourth);
     WORD major = 0, minor = 0;
     EXPECT_TRUE(version.GetFixedVersion(major, minor));
-}
-
-TEST_F(FileVersionTest, ComparesPartByPart)
-{
-    CFileVersion v4000, v4001, v4010, other4001;
-    Loaded(v4000, "v4000");
-    Loaded(v4001, "v4001");
-    Loaded(v4010, "v4010");
-    Loaded(other4001, "v4001");
-    EXPECT_TRUE(v4001.IsNewerThan(v4000));
-    EXPECT_FALSE(v4000.IsNewerThan(v4001));
-    EXPECT_TRUE(v4010.IsNewerThan(v4001));  // the third part decides before the fourth
-    EXPECT_FALSE(v4001.IsNewerThan(v4010));
-    EXPECT_FALSE(v4001.IsNewerThan(other4001));
-}
-
-TEST_F(FileVersionTest, FileWithoutVersionResourceDoesNotLoad)
-{
-    TempDir dir;
-    CFileVersion version;
-    EXPECT_FALSE(version.Load(TestDll("unversioned").c_str()));
-    EXPECT_FALSE(version.Load((dir / "missing.dll").c_str()));
-    WORD major = 7, minor = 7;
-    EXPECT_FALSE(version.GetFixedVersion(major, minor));
-    EXPECT_EQ(7, major);
 }
 
 TEST_F(FileVersionTest, DamagedFixedVersionIsNotTrusted)
