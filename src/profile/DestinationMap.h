@@ -5,19 +5,12 @@
 // their negative ids. A destination lies below a base destination by name, or
 // has a path of its own; ResolveAll gives every destination below a base its
 // path. The map owns its destinations.
+#include "archive/ArchiveFormat.h"  // DEST_MAIN, DEST_NONE, DEST_WINDOWS, DEST_SYSTEM, DEST_TEMP
 #include "system/PathName.h"
 
 #include <map>
 #include <memory>
 #include <string>
-
-enum : short {
-    DEST_MAIN = 0,
-    DEST_NONE = -1,
-    DEST_WINDOWS = -2,
-    DEST_SYSTEM = -3,
-    DEST_TEMP = -4,
-};
 
 class CDestinationMap;
 
