@@ -1,0 +1,131 @@
+#include "archive/ArchiveFile.h"
+
+#include "errors/XException.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Clears the current member and releases the codec however an expansion ends.
+struct ExpansionScope {
+    std::unique_ptr<CCodec>& codec;
+    CMemberFile*& current;
+    ~ExpansionScope()
+    {
+        current = nullptr;
+        codec.reset();
+    }
+};
+
+} // namespace
+
+CArchiveFile::CArchiveFile()
+{
+    m_nBlockSize = kBlockSize;
+}
+
+CArchiveFile::~CArchiveFile() = default;
+
+void CArchiveFile::OpenArchive(const std::string& path)
+{
+    OpenRead(path, true);
+    m_nVolume = 1;
+    ReadSignature();
+}
+
+int CArchiveFile::ReadSignature()
+{
+    unsigned char bytes[kSignatureSize];
+    if (RawRead(bytes, kSignatureSize) < kSignatureSize)
+        AfxThrowFileException(CFileException::endOfFile, -1, m_path);
+    if (!HasVolumeMagic(bytes))
+        throw CMultiFileException(2);
+    return static_cast<int>(kSignatureSize);
+}
+
+bool CArchiveFile::NextMember(CMemberFile& member)
+{
+    return member.ReadHeader(*this) != 0;
+}
+
+std::unique_ptr<CCodec> CArchiveFile::CreateCodec(std::int32_t method, std::int32_t)
+{
+    switch (method) {
+    case METHOD_COPY: return std::make_unique<CCopyCodec>();
+    case METHOD_ZLIB: return std::make_unique<CZLibCodec>();
+    default:          return nullptr;
+    }
+}
+
+void CArchiveFile::ExtractMember(CMemberFile& member)
+{
+    const MemberHeader& header = member.Header();
+    member.CreateOutput();
+    bool aborted = false;
+    {
+        ExpansionScope scope{m_pCodec, m_pCurrent};
+        m_pCodec = CreateCodec(header.method, header.methodOption);
+        if (!m_pCodec)
+            throw CMultiFileException(1);
+        m_pCurrent = &member;
+        m_pCodec->Expand(this, &member, header.packedSize, header.size);
+        aborted = m_pCodec->IsAborted();
+    }
+    member.Close();
+    member.ApplyFileStatus();
+    if (aborted)
+        AfxThrowUserException();
+    if (header.checksum != 0 && header.checksum != member.m_checksum.m_nValue)
+        throw CMultiFileException(5);
+}
+
+void CArchiveFile::SkipMember(CMemberFile& member)
+{
+    CMemberFile* previous = m_pCurrent;
+    m_pCurrent = &member;
+    struct Restore {
+        CMemberFile*& current;
+        CMemberFile* previous;
+        ~Restore() { current = previous; }
+    } restore{m_pCurrent, previous};
+
+    std::vector<unsigned char> buffer(kBlockSize);
+    std::uint32_t left = member.Header().packedSize;
+    while (left != 0) {
+        const unsigned n = Read(buffer.data(), std::min<std::uint32_t>(kBlockSize, left));
+        if (n == 0)
+            AfxThrowFileException(CFileException::endOfFile, -1);
+        left -= n;
+    }
+}
+
+void CArchiveFile::Abort() noexcept
+{
+    if (m_pCodec)
+        m_pCodec->Abort();
+}
+
+bool CArchiveFile::OnVolumeEnd()
+{
+    CStdioFile::Abort();
+    if (!m_pCurrent || m_pCurrent->Header().continues == 0)
+        return true;
+    const std::string name = NextVolumeName(LastPathComponent(m_path));
+    if (name.empty() || name.back() == '\0')
+        AfxThrowFileException(CFileException::fileNotFound, -1, name);
+    std::string path;
+    if (!FindNextVolume(name, path))
+        AfxThrowUserException();
+    OpenRead(path, true);
+    ++m_nVolume;
+    ReadSignature();
+    return false;
+}
+
+bool CArchiveFile::FindNextVolume(const std::string& name, std::string& path)
+{
+    const std::size_t cut = m_path.find_last_of("\\/");
+    path = (cut == std::string::npos ? std::string() : m_path.substr(0, cut + 1)) + name;
+    return true;
+}

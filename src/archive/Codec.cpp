@@ -1,0 +1,217 @@
+#include "archive/Codec.h"
+
+#include "errors/XException.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <zlib.h>
+
+void ThrowOnZLibError(int result)
+{
+    switch (result) {
+    case Z_OK:
+    case Z_STREAM_END:
+        return;
+    case Z_ERRNO:
+        CFileException::ThrowErrno(errno);
+    case Z_STREAM_ERROR:
+        throw CZLibException(2);
+    case Z_DATA_ERROR:
+        throw CZLibException(3);
+    case Z_MEM_ERROR:
+        AfxThrowMemoryException();
+    case Z_BUF_ERROR:
+        throw CZLibException(4);
+    default:
+        throw CZLibException(1);
+    }
+}
+
+CCodec::~CCodec() = default;
+
+int CCodec::ReadByte()
+{
+    unsigned char byte;
+    return Read(&byte, 1) == 1 ? byte : -1;
+}
+
+unsigned CCodec::Read(void* buffer, unsigned count)
+{
+    return m_pIn->Read(buffer, count);
+}
+
+void CCodec::WriteByte(unsigned char byte)
+{
+    Write(&byte, 1);
+}
+
+void CCodec::Write(const void* buffer, unsigned count)
+{
+    m_pOut->Write(buffer, count);
+}
+
+namespace {
+
+// Clears the codec's files however the operation ends.
+struct FilesInUse {
+    CFile*& in;
+    CFile*& out;
+    ~FilesInUse() { in = out = nullptr; }
+};
+
+} // namespace
+
+void CCodec::Compress(CFile* in, CFile* out)
+{
+    m_pIn = in;
+    m_pOut = out;
+    m_bAborted = false;
+    FilesInUse clear{m_pIn, m_pOut};
+    Compress();
+}
+
+void CCodec::Expand(CFile* in, CFile* out, std::uint32_t packedSize, std::uint32_t size)
+{
+    m_pIn = in;
+    m_pOut = out;
+    m_bAborted = false;
+    FilesInUse clear{m_pIn, m_pOut};
+    Expand(packedSize, size);
+}
+
+CCopyCodec::CCopyCodec() : m_buffer(kBufferSize) {}
+
+void CCopyCodec::Compress()
+{
+    while (const unsigned n = Read(m_buffer.data(), kBufferSize))
+        Write(m_buffer.data(), n);
+}
+
+void CCopyCodec::Expand(std::uint32_t packedSize, std::uint32_t)
+{
+    while (packedSize != 0) {
+        const unsigned n = Read(m_buffer.data(), std::min<std::uint32_t>(kBufferSize, packedSize));
+        if (n == 0)
+            AfxThrowFileException(CFileException::endOfFile, -1);
+        Write(m_buffer.data(), n);
+        packedSize -= n;
+    }
+}
+
+CZLibCodec::CZLibCodec()
+    : m_pStream(std::make_unique<z_stream>()), m_in(kBufferSize), m_out(kBufferSize)
+{
+}
+
+CZLibCodec::~CZLibCodec()
+{
+    EndStream();
+}
+
+void CZLibCodec::EndStream() noexcept
+{
+    if (m_state == StreamState::inflating)
+        inflateEnd(m_pStream.get());
+    else if (m_state == StreamState::deflating)
+        deflateEnd(m_pStream.get());
+    m_state = StreamState::none;
+}
+
+void CZLibCodec::Expand(std::uint32_t packedSize, std::uint32_t size)
+{
+    EndStream();
+    z_stream& zs = *m_pStream;
+    zs = z_stream{};
+    zs.zalloc = Z_NULL;  // zlib's own allocation
+    zs.zfree = Z_NULL;
+    zs.opaque = this;
+    ThrowOnZLibError(inflateInit(&zs));
+    m_state = StreamState::inflating;
+
+    // Kept here rather than in total_in and total_out, which are 32 bits on Windows.
+    std::uint64_t fed = 0;
+    std::uint64_t written = 0;
+    zs.next_in = m_in.data();
+    zs.avail_in = 0;
+    zs.next_out = m_out.data();
+    zs.avail_out = m_nOutSize;
+    for (;;) {
+        if (zs.avail_in == 0) {
+            const auto want = static_cast<unsigned>(std::min<std::uint64_t>(m_nInSize, packedSize - fed));
+            const unsigned n = want ? Read(m_in.data(), want) : 0;
+            fed += n;
+            zs.next_in = m_in.data();
+            zs.avail_in = n;
+        }
+        if (zs.avail_out == 0) {
+            Write(m_out.data(), m_nOutSize);
+            written += m_nOutSize;
+            zs.next_out = m_out.data();
+            zs.avail_out = m_nOutSize;
+        }
+        const int result = inflate(&zs, Z_NO_FLUSH);
+        // More output than the header gives: never written, and the bound on
+        // what a damaged stream can produce.
+        if (written + (m_nOutSize - zs.avail_out) > size)
+            throw CZLibException(3);
+        if (result == Z_STREAM_END)
+            break;
+        ThrowOnZLibError(result);
+    }
+    const unsigned filled = m_nOutSize - zs.avail_out;
+    Write(m_out.data(), filled);
+    written += filled;
+    m_state = StreamState::none;
+    ThrowOnZLibError(inflateEnd(&zs));
+    if (written != size)
+        throw CZLibException(3);
+    DiscardInput(static_cast<std::uint32_t>(packedSize - fed));
+}
+
+void CZLibCodec::DiscardInput(std::uint32_t count)
+{
+    while (count != 0) {
+        const unsigned n = Read(m_in.data(), std::min<std::uint32_t>(m_nInSize, count));
+        if (n == 0)
+            throw CZLibException(4);
+        count -= n;
+    }
+}
+
+void CZLibCodec::Compress()
+{
+    EndStream();
+    z_stream& zs = *m_pStream;
+    zs = z_stream{};
+    zs.zalloc = Z_NULL;
+    zs.zfree = Z_NULL;
+    zs.opaque = this;
+    ThrowOnZLibError(deflateInit(&zs, Z_DEFAULT_COMPRESSION));
+    m_state = StreamState::deflating;
+
+    bool moreInput = true;
+    zs.next_in = m_in.data();
+    zs.avail_in = 0;
+    zs.next_out = m_out.data();
+    zs.avail_out = m_nOutSize;
+    int result;
+    do {
+        if (zs.avail_in == 0) {
+            const unsigned n = Read(m_in.data(), m_nInSize);
+            if (n == 0)
+                moreInput = false;
+            zs.next_in = m_in.data();
+            zs.avail_in = n;
+        }
+        if (zs.avail_out == 0) {
+            Write(m_out.data(), m_nOutSize);
+            zs.next_out = m_out.data();
+            zs.avail_out = m_nOutSize;
+        }
+        result = deflate(&zs, moreInput ? Z_NO_FLUSH : Z_FINISH);
+        ThrowOnZLibError(result);
+    } while (moreInput || (result != Z_STREAM_END && zs.avail_out == 0));
+    Write(m_out.data(), m_nOutSize - zs.avail_out);
+    m_state = StreamState::none;
+    ThrowOnZLibError(deflateEnd(&zs));
+}

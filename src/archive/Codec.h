@@ -1,0 +1,99 @@
+#pragma once
+// Codecs turn the packed bytes of a member into its expanded bytes (Expand)
+// and back (Compress). A codec reads through the input file's Read and writes
+// through the output file's Write, so a counting file underneath sees every
+// byte; it owns its buffers and, for zlib, the stream state. Failures are
+// exceptions: the file's own, CFileException endOfFile for packed data that
+// ends early in a copy, and the zlib results mapped by ThrowOnZLibError.
+#include "fw/File.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct z_stream_s;
+
+class CCodec {
+public:
+    CCodec() = default;
+    CCodec(const CCodec&) = delete;
+    CCodec& operator=(const CCodec&) = delete;
+    virtual ~CCodec();
+
+    // Asks the running operation to stop; the codecs do not look at the flag
+    // while they run, the caller acts on it afterwards.
+    virtual void Abort() { m_bAborted = true; }
+    // One byte from the input, -1 at its end.
+    virtual int ReadByte();
+    virtual unsigned Read(void* buffer, unsigned count);
+    virtual void WriteByte(unsigned char byte);
+    virtual void Write(const void* buffer, unsigned count);
+
+    // Transforms all of the input into the output.
+    virtual void Compress() = 0;
+    void Compress(CFile* in, CFile* out);
+    // Transforms packedSize input bytes that expand to size bytes.
+    virtual void Expand(std::uint32_t packedSize, std::uint32_t size) = 0;
+    void Expand(CFile* in, CFile* out, std::uint32_t packedSize, std::uint32_t size);
+
+    bool IsAborted() const noexcept { return m_bAborted; }
+
+protected:
+    CFile* m_pIn = nullptr;   // set only while an operation runs; not owned
+    CFile* m_pOut = nullptr;  // set only while an operation runs; not owned
+    bool m_bAborted = false;
+};
+
+// Method 2: the packed bytes are the file's bytes.
+class CCopyCodec : public CCodec {
+public:
+    static constexpr unsigned kBufferSize = 16384;
+
+    CCopyCodec();
+    void Compress() override;
+    // Copies exactly packedSize bytes; size is not consulted.
+    void Expand(std::uint32_t packedSize, std::uint32_t size) override;
+
+private:
+    std::vector<unsigned char> m_buffer;
+};
+
+// Method 4: one zlib stream (zlib header, deflate data, Adler-32 trailer,
+// window of 2^15 bytes) per member.
+class CZLibCodec : public CCodec {
+public:
+    static constexpr unsigned kBufferSize = 4096;
+
+    CZLibCodec();
+    ~CZLibCodec() override;
+
+    // deflate at Z_DEFAULT_COMPRESSION.
+    void Compress() override;
+    // Inflates until the stream ends, so the Adler-32 trailer is always
+    // checked. The whole packed data is consumed whatever the stream holds:
+    // bytes after its end are read and dropped, so the archive walk stays in
+    // step (a member of size 0 included). Output that goes beyond size, or a
+    // stream that ends short of it, is damaged data (CZLibException 3).
+    void Expand(std::uint32_t packedSize, std::uint32_t size) override;
+
+private:
+    void DiscardInput(std::uint32_t count);
+
+    // Ends a stream an exception left open.
+    void EndStream() noexcept;
+
+    enum class StreamState { none, inflating, deflating };
+
+    std::unique_ptr<z_stream_s> m_pStream;
+    std::vector<unsigned char> m_in;
+    std::vector<unsigned char> m_out;
+    unsigned m_nInSize = kBufferSize;
+    unsigned m_nOutSize = kBufferSize;
+    StreamState m_state = StreamState::none;
+};
+
+// The result test of every zlib call: Z_OK and Z_STREAM_END pass; Z_ERRNO
+// throws the file exception for errno, Z_MEM_ERROR the memory exception,
+// Z_STREAM_ERROR, Z_DATA_ERROR and Z_BUF_ERROR CZLibException 2, 3 and 4,
+// anything else CZLibException 1.
+void ThrowOnZLibError(int result);

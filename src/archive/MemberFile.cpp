@@ -1,0 +1,45 @@
+#include "archive/MemberFile.h"
+
+#include "errors/XException.h"
+
+int CMemberFile::ReadHeader(CMultiFile& archive)
+{
+    unsigned char bytes[kHeaderSize];
+    if (archive.RawRead(bytes, kHeaderSize) < kHeaderSize)
+        return 0;
+    MemberHeader header;
+    DecodeHeader(bytes, header);
+    if (!header.HasMagic())
+        throw CMultiFileException(3);
+    m_header = header;
+    m_strName = m_header.FileNameText();
+    m_strComment = m_header.CommentText();
+    return static_cast<int>(kHeaderSize);
+}
+
+void CMemberFile::FromFileStatus()
+{
+    CFileStatus status;
+    if (!CFile::GetStatus(m_strName.c_str(), status))
+        AfxThrowFileException(CFileException::fileNotFound, -1, m_strName);
+    m_header.modifiedTime = static_cast<std::int32_t>(status.m_mtime);
+    m_header.size = static_cast<std::uint32_t>(status.m_size);
+    m_header.attributes = status.m_attribute;
+}
+
+void CMemberFile::CreateOutput()
+{
+    OpenWrite(m_strOutputPath, true);
+    m_nBytesWritten = 0;
+    m_checksum = 0;
+}
+
+void CMemberFile::ApplyFileStatus()
+{
+    CFileStatus status;
+    if (!CFile::GetStatus(m_strOutputPath.c_str(), status))
+        AfxThrowFileException(CFileException::fileNotFound, -1, m_strOutputPath);
+    status.m_mtime = m_header.modifiedTime;
+    status.m_attribute = static_cast<unsigned char>(m_header.attributes & kFileAttributeMask);
+    CFile::SetStatus(m_strOutputPath.c_str(), status);
+}
