@@ -17,8 +17,9 @@ struct DispatchFrame {
 };
 thread_local DispatchFrame* t_pFrame = nullptr;
 
-// The object whose window CreateEx is creating: it is attached at the first
-// message (WM_GETMINMAXINFO comes before WM_NCCREATE).
+// The object whose window CreateEx is creating; it is attached at WM_NCCREATE,
+// which carries it as the creation parameter (a WM_GETMINMAXINFO before that
+// gets the default processing).
 thread_local CWnd* t_pWndInit = nullptr;
 
 const char kObjectProperty[] = "Pelto.CWnd";
@@ -285,7 +286,8 @@ LRESULT CWnd::Dispatch(CWnd* self, const MSG& msg, bool dialog, bool& defaulted)
 LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CWnd* self = CWnd::FromHandlePermanent(hwnd);
-    if (!self && t_pWndInit) {
+    if (!self && message == WM_NCCREATE && t_pWndInit &&
+        reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams == t_pWndInit) {
         self = t_pWndInit;
         t_pWndInit = nullptr;
         self->Attach(hwnd);

@@ -24,7 +24,7 @@ public:
     static CWnd* FromHandlePermanent(HWND hwnd) noexcept;
 
     // Creates the window and attaches it to this object; the object receives
-    // every message from the first one on. The class must use AfxWndProc
+    // every message from WM_NCCREATE on. The class must use AfxWndProc
     // (AfxRegisterWndClass). FALSE when creation failed.
     BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y,
                   int width, int height, HWND parent, HMENU menuOrId);
