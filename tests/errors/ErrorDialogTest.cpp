@@ -170,32 +170,12 @@ TEST_F(ErrorQueryTest, EscapeAnswersFalse)
     EXPECT_EQ(static_cast<long>(showcase::kExitQueryFalse), showcase::ExitCode(*process));
 }
 
-TEST_F(ErrorQueryTest, HeadingLongerThan511CharactersIsCut)
-{
-    const std::string name(700, 'x');
-    ASSERT_TRUE(Open("file 2 /ask /arg=" + name));
-    const std::string heading = ControlText(dialog, IDC_ERROR_HEADING);
-    EXPECT_EQ(511u, heading.size());
-    EXPECT_EQ(0u, heading.find("Cannot install files from 'xxxx"));
-    EXPECT_EQ("...", heading.substr(heading.size() - 3));
-    EXPECT_EQ("File not found.", ControlText(dialog, IDC_ERROR_TITLE));
-}
-
-class ErrorReportKindsTest : public ErrorDialogTest {};
-
-TEST_F(ErrorReportKindsTest, MissingHeadingStringLeavesTheHeadingEmpty)
+TEST_F(ErrorQueryTest, MissingHeadingStringLeavesTheHeadingEmpty)
 {
     ASSERT_TRUE(Open("zlib 3 /heading=4000"));
     EXPECT_EQ("", ControlText(dialog, IDC_ERROR_HEADING));
     EXPECT_EQ("Archive file damaged (data error).", ControlText(dialog, IDC_ERROR_TITLE));
     EXPECT_EQ("4000.3 (CZLibException)", ControlText(dialog, IDC_ERROR_INFO));
-}
-
-TEST_F(ErrorReportKindsTest, ExceptionOfAnUnknownKindReportsAsGeneric)
-{
-    ASSERT_TRUE(Open("other"));
-    EXPECT_EQ("An unkown error occured.", ControlText(dialog, IDC_ERROR_TITLE));
-    EXPECT_EQ("9.1 (CXException)", ControlText(dialog, IDC_ERROR_INFO));
 }
 
 } // namespace

@@ -33,13 +33,6 @@ TEST(GradientTest, EveryRowIsFilledAcrossThePaintRectangleOnly)
     }
 }
 
-TEST(GradientTest, PaletteColoursOnATrueColourDeviceAreThePlainColours)
-{
-    Canvas canvas(4, 64, RGB(7, 7, 7));
-    FillGradient(canvas.Dc(), RECT{0, 0, 4, 64}, RECT{0, 0, 4, 64}, TRUE, kBlue, kBlack);
-    EXPECT_EQ(GradientColor(kBlue, kBlack, 10, 64), canvas.Pixel(0, 10));
-}
-
 TEST(RampPaletteTest, FreeEntriesFollowTheEntriesInUse)
 {
     CLogPalette palette;

@@ -67,14 +67,6 @@ TEST(DrawGaugeTest, VerticalGaugeFillsFromTheTop)
     EXPECT_EQ(kWhite, canvas.Pixel(0, 100));
 }
 
-TEST(DrawGaugeTest, EmptyRangeLeavesTheBackground)
-{
-    Canvas canvas(50, 20, RGB(9, 9, 9));
-    DrawGauge(canvas.Dc(), RECT{0, 0, 50, 20}, kWhite, kBlue, FALSE, 3, 3, 3);
-    for (int x = 0; x < 50; ++x)
-        ASSERT_EQ(RGB(9, 9, 9), canvas.Pixel(x, 10));
-}
-
 TEST(DrawGaugeTest, TextIsWrittenAcrossBothParts)
 {
     Canvas canvas(200, 60, RGB(9, 9, 9));
