@@ -1,3 +1,4 @@
+#include "archive/MemberFile.h"
 #include "archive/MultiFile.h"
 #include "archive/ArchiveTestSupport.h"
 #include "support/TempDir.h"
@@ -145,6 +146,41 @@ TEST_F(CountingWriteTest, ChecksumTakesTheBytesOfAFailingWrite)
     EXPECT_THROW(file.Write("abc", 3), CFileException);
     EXPECT_EQ(0x3E105F31u, file.m_checksum.m_nValue);
     EXPECT_EQ(0, file.m_nBytesWritten);
+}
+
+// The member output gathers its writes; they reach the file at Close, at
+// Flush and when the object goes away, but not after Abort.
+TEST_F(CountingWriteTest, GatheredWritesReachTheFile)
+{
+    const std::string bytes = SampleBytes(200000, 4, false);
+    {
+        CMemberFile member;
+        member.SetOutputPath(dir / "closed.bin");
+        member.CreateOutput();
+        for (std::size_t at = 0; at < bytes.size(); at += 4096)
+            member.Write(bytes.data() + at, static_cast<unsigned>(std::min<std::size_t>(4096, bytes.size() - at)));
+        EXPECT_EQ(200000, member.m_nBytesWritten);
+        member.Close();
+    }
+    EXPECT_EQ(bytes, ReadFileBytes(dir / "closed.bin"));
+    {
+        CMemberFile member;
+        member.SetOutputPath(dir / "flushed.bin");
+        member.CreateOutput();
+        member.Write("abc", 3);
+        member.Flush();
+        EXPECT_EQ("abc", ReadFileBytes(dir / "flushed.bin"));
+        member.Write("def", 3);
+    }
+    EXPECT_EQ("abcdef", ReadFileBytes(dir / "flushed.bin"));
+    {
+        CMemberFile member;
+        member.SetOutputPath(dir / "aborted.bin");
+        member.CreateOutput();
+        member.Write("abc", 3);
+        member.CSetupFile::Abort();
+    }
+    EXPECT_EQ("", ReadFileBytes(dir / "aborted.bin"));
 }
 
 class SetupFileTest : public ::testing::Test {
