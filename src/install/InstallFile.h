@@ -1,0 +1,73 @@
+#pragma once
+// One member being installed, and the rules that decide what becomes of the
+// scratch file it was expanded into: whether a copy already exists on the
+// machine, whether the new file replaces it (by file version when both carry
+// one, otherwise by modification time), and, when the existing copy cannot be
+// deleted because it is in use, a rename that Windows carries out at its next
+// start. No operation of the rules throws; an existing file is never lost:
+// it stays, is replaced by the new file, or is replaced at the next start.
+//
+// The rules report a replacement that waits for the next start of Windows
+// through a flag the owner hands over (SetRestartFlag): the application gives
+// its m_bRestartNeeded. The flag is only ever raised.
+#include "archive/MemberFile.h"
+#include "system/PathName.h"
+
+class CArchiveItem;
+
+// The call that asks Windows to rename a file at its next start
+// (MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT).
+using DelayedMoveFunction = BOOL(WINAPI*)(LPCSTR source, LPCSTR target, DWORD flags);
+
+class CInstallFile : public CMemberFile {
+public:
+    explicit CInstallFile(CArchiveItem* pItem = nullptr) noexcept : m_pItem(pItem) {}
+
+    // Raised to TRUE when a replacement has been scheduled; not owned.
+    void SetRestartFlag(BOOL* pRestartNeeded) noexcept { m_pRestartNeeded = pRestartNeeded; }
+    // The delayed-move call ScheduleReplace uses (see ReplaceOnRestart).
+    void SetDelayedMove(DelayedMoveFunction moveFileEx) noexcept { m_pfnDelayedMove = moveFileEx; }
+
+    // A copy of the file already on the machine: at m_finalPath, or for the
+    // Windows and System destinations in either folder, the Windows directory
+    // first. TRUE with its path in out.
+    BOOL FindExisting(CPathName& out) const;
+    // TRUE when the scratch file is to replace the copy at existing. A file
+    // whose version resource cannot be read counts as unversioned; a file
+    // that cannot be examined has time 0.
+    BOOL ShouldReplace(const CPathName& existing) const;
+    // Carries out the decision for the scratch file and sets m_bInstalled and
+    // m_bReplaced to what actually happened.
+    void ApplyRules();
+    // Has Windows rename the scratch file over existing at its next start and
+    // raises the restart flag; FALSE (flag untouched) when nothing could be
+    // scheduled.
+    BOOL ScheduleReplace(const CPathName& existing);
+
+    // Where the file is to be installed.
+    CPathName m_finalPath;
+    // The scratch file beside it that the member is expanded into.
+    CPathName m_scratchPath;
+    // The item the member comes from; not owned.
+    CArchiveItem* m_pItem;
+    // The new file was put in place under m_finalPath.
+    BOOL m_bInstalled = FALSE;
+    // An existing copy was found and is replaced, now or at the next start.
+    BOOL m_bReplaced = FALSE;
+
+private:
+    BOOL PutInPlace();
+    void ReplaceExisting(const CPathName& existing);
+
+    BOOL* m_pRestartNeeded = nullptr;
+    DelayedMoveFunction m_pfnDelayedMove = ::MoveFileExA;
+};
+
+// Makes Windows rename source to target at its next start, replacing target:
+// by the delayed move where Windows accepts it (with MOVEFILE_REPLACE_EXISTING,
+// without which Windows leaves an existing target in place and the rename is
+// dropped), otherwise by a target=source line in section "rename" of
+// "wininit.ini" in the Windows directory. TRUE when either recorded the
+// rename. moveFileEx is replaceable so that the wininit.ini way can be
+// exercised where the delayed move is never refused.
+BOOL ReplaceOnRestart(const char* source, const char* target, DelayedMoveFunction moveFileEx = ::MoveFileExA);

@@ -1,0 +1,126 @@
+#include "profile/DestinationMap.h"
+
+#include "errors/XException.h"
+#include "profile/InstallLog.h"
+#include "profile/ProfileFields.h"
+#include "profile/ProfileSection.h"
+#include "profile/ProfileString.h"
+
+#include <string>
+
+BOOL CDestination::Resolve(BOOL force)
+{
+    if (!HasBase())
+        return TRUE;
+    if (HasPath() && !force)
+        return TRUE;
+    const CDestination* base = m_pOwner->Lookup(m_nBaseId);
+    if (!base || !base->HasPath())
+        return FALSE;
+    // The base is a directory even when its path was given without the
+    // trailing backslash ('C:\TOOLS'), which would otherwise read as a file.
+    CPathName path;
+    if (!path.SetDriveDirectory(base->m_path.GetPath()) || !path.AppendDirectory(m_strName))
+        return FALSE;
+    m_path = path;
+    return TRUE;
+}
+
+CDestinationMap::CDestinationMap()
+{
+    SetPath(DEST_WINDOWS, CPathName(CPathName::pathWindowsDir));
+    SetPath(DEST_SYSTEM, CPathName(CPathName::pathSystemDir));
+    SetPath(DEST_TEMP, CPathName(CPathName::pathTempDir));
+}
+
+CDestination& CDestinationMap::Get(short id)
+{
+    std::unique_ptr<CDestination>& slot = m_map[id];
+    if (!slot)
+        slot = std::make_unique<CDestination>(id, this);
+    return *slot;
+}
+
+void CDestinationMap::SetPath(short id, const CPathName& path)
+{
+    Get(id).m_path = path;
+}
+
+void CDestinationMap::SetRelative(short id, const std::string& name, short baseId)
+{
+    CDestination& destination = Get(id);
+    destination.m_strName = name;
+    destination.m_nBaseId = baseId;
+}
+
+void CDestinationMap::ResolveAll()
+{
+    const std::size_t passes = m_map.size();
+    for (std::size_t pass = 0; pass < passes; ++pass) {
+        BOOL resolved = TRUE;
+        for (auto& entry : m_map) {
+            if (!entry.second->Resolve(FALSE))
+                resolved = FALSE;
+        }
+        if (resolved)
+            return;
+    }
+    throw CInstallProfileException(1);
+}
+
+CDestination* CDestinationMap::Lookup(short id) const
+{
+    const auto it = m_map.find(id);
+    return it == m_map.end() ? nullptr : it->second.get();
+}
+
+std::string CDestinationMap::GetName(short id) const
+{
+    const CDestination* destination = Lookup(id);
+    return destination ? destination->m_strName : std::string();
+}
+
+CPathName CDestinationMap::GetPath(short id) const
+{
+    const CDestination* destination = Lookup(id);
+    return destination ? destination->m_path : CPathName();
+}
+
+void CDestinationMap::LoadFromProfile(const CPathName& file)
+{
+    CProfileSection section("destinations");
+    section.SetFile(file);
+    CProfileString value;
+    BOOL any = FALSE;
+    for (BOOL more = section.FirstKey(value); more; more = section.NextKey(value)) {
+        value.Load();
+        const std::string& text = value.GetText();
+        // The key is the id, read by the number rule of the fields (low 16 bits).
+        std::int16_t id = 0;
+        GetShortField(id, value.GetKey(), 0, '|');
+        std::string name, path;
+        std::int16_t baseId = DEST_NONE;
+        GetField(name, text, 0, '|');
+        GetShortField(baseId, text, 1, '|');
+        GetField(path, text, 2, '|');
+        SetRelative(id, name, baseId);
+        SetPath(id, CPathName(path));
+        any = TRUE;
+    }
+    if (!any)
+        throw CInstallProfileException(0);
+}
+
+BOOL CDestinationMap::WriteToLog(const CPathName& file) const
+{
+    BOOL complete = TRUE;
+    for (const auto& entry : m_map) {
+        const CDestination& destination = *entry.second;
+        if (destination.m_nId < 0)
+            continue;
+        if (!WriteLogLine(file, "destinations", std::to_string(destination.m_nId), "%s|%d|%s",
+                          destination.m_strName.c_str(), destination.m_nBaseId, destination.m_path.GetPath().c_str()))
+            complete = FALSE;
+    }
+    return complete;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The files the install tests work on: the test DLLs and the helper program
+// built beside the test program.
+#include <set>
+#include <string>
+
+// The folder of the running test program, ending in a backslash.
+std::string TestProgramDir();
+// A test DLL by name: "v4000", "v4001", "v4010", "unversioned", "damaged".
+std::string TestDll(const std::string& name);
+// Sets the last-write time of a file (seconds since 1970).
+void SetModifiedTime(const std::string& path, long long seconds);
+// Names of the files (not directories) in a folder given with its trailing
+// backslash, so that a scratch or backup file left behind shows.
+std::set<std::string> FilesIn(const std::string& dir);
+
+// Keeps a file open in another process (HoldOpen.exe) without delete sharing,
+// as a program using it would, until destroyed. With shareDelete the file can
+// be deleted, but keeps its name until the helper closes it.
+class CHeldOpen {
+public:
+    explicit CHeldOpen(const std::string& path, bool shareDelete = false);
+    ~CHeldOpen();
+    CHeldOpen(const CHeldOpen&) = delete;
+    CHeldOpen& operator=(const CHeldOpen&) = delete;
+    // The helper has the file open.
+    bool IsHolding() const noexcept { return m_bHolding; }
+
+private:
+    void* m_hRelease = nullptr;
+    void* m_hProcess = nullptr;
+    bool m_bHolding = false;
+};

@@ -1,0 +1,203 @@
+#include "ProfileFixture.h"
+
+#include "profile/DestinationMap.h"
+#include "profile/FileGroupMap.h"
+#include "profile/InstallLog.h"
+#include "profile/TargetMap.h"
+
+namespace {
+
+const char kSetupProfile[] = "[destinations]\n"
+                             "0=PELTO\n"
+                             "1=HELP|0|\n"
+                             "2=DEEP|1|\n"
+                             "-3=|-1|C:\\SHARED\\\n"
+                             "[groups]\n"
+                             "MAIN=Program files|x|1|1|0\n"
+                             "HELP=Help files|y|0|1|1\n"
+                             "DEMO=Demo files|z|1|0|0\n"
+                             "[targets]\n"
+                             "PELTO.EXE=0|0|0|Pelto|/x|pelto.exe|\n"
+                             "HELP.EXE=1|0|1|Help|||\n"
+                             "[MAIN]\n"
+                             "pelto.arc=100|1|2|1|0|\n";
+
+struct Model {
+    CDestinationMap destinations;
+    CFileGroupMap groups;
+    CTargetMap targets;
+
+    void Load(const CPathName& file)
+    {
+        destinations.LoadFromProfile(file);
+        groups.LoadFromProfile(file);
+        targets.LoadFromProfile(file);
+    }
+};
+
+class InstallLogTest : public ProfileFixture {
+protected:
+    // What one installation into directory does: the destination page, the
+    // extraction engine's lines and target paths, then the model's sections.
+    void Install(Model& model, const std::string& directory, bool withReadme)
+    {
+        model.Load(profile);
+        model.destinations.SetPath(DEST_MAIN, CPathName(directory));
+        model.destinations.ResolveAll();
+        model.groups.SelectType(2);
+        ASSERT_TRUE(WriteInstalledFile(log, "MAIN", "pelto.exe", DEST_MAIN, TRUE, FALSE));
+        if (withReadme) {
+            ASSERT_TRUE(WriteInstalledFile(log, "MAIN", "readme.txt", DEST_MAIN, FALSE, FALSE));
+        }
+        ASSERT_TRUE(WriteInstalledFile(log, "HELP", "help.hlp", 1, TRUE, TRUE));
+        ASSERT_TRUE(WriteInstalledFile(log, "MAIN", "shared.dll", DEST_SYSTEM, TRUE, FALSE));
+        model.targets.FindTarget("pelto.exe")->m_path = CPathName(directory + "pelto.exe");
+        ASSERT_TRUE(WriteInstallModel(log, model.destinations, model.groups, model.targets));
+    }
+
+    void SetUp() override { WriteProfile(kSetupProfile); }
+};
+
+TEST_F(InstallLogTest, LocationIsPeltoLogInTheWindowsDirectory)
+{
+    char windows[MAX_PATH];
+    const std::string folder(windows, ::GetWindowsDirectoryA(windows, MAX_PATH));
+    EXPECT_EQ(folder + "\\pelto.log", GetInstallLogPath().GetPath());
+}
+
+TEST_F(InstallLogTest, SectionsInTheOrderOfTheirFirstWrite)
+{
+    Model model;
+    Install(model, "C:\\PELTO\\", true);
+    const std::vector<std::string> expected = {"MAIN", "HELP", "destinations", "groups", "targets"};
+    EXPECT_EQ(expected, SectionNames(log));
+    const std::map<std::string, std::string> main = {
+        {"pelto.exe", "0|1|0"}, {"readme.txt", "0|0|0"}, {"shared.dll", "-3|1|0"}};
+    EXPECT_EQ(main, Section(log, "MAIN"));
+    EXPECT_EQ((std::map<std::string, std::string>{{"help.hlp", "1|1|1"}}), Section(log, "HELP"));
+    EXPECT_EQ((std::map<std::string, std::string>{{"pelto.exe", "0|0|0|Pelto|/x|pelto.exe|C:\\PELTO\\pelto.exe"}}),
+              Section(log, "targets"));
+}
+
+TEST_F(InstallLogTest, LogLoadsBackAsTheInstalledModel)
+{
+    Model installed;
+    Install(installed, "C:\\PELTO\\", true);
+
+    Model removal;
+    removal.Load(log);
+    // Paths come resolved; the predefined destinations are the machine's own.
+    EXPECT_EQ(6u, removal.destinations.GetCount());
+    for (const auto& entry : installed.destinations) {
+        if (entry.first < 0)
+            continue;
+        const CDestination* loaded = removal.destinations.Lookup(entry.first);
+        ASSERT_NE(nullptr, loaded) << entry.first;
+        EXPECT_EQ(entry.second->m_strName, loaded->m_strName);
+        EXPECT_EQ(entry.second->m_nBaseId, loaded->m_nBaseId);
+        EXPECT_EQ(entry.second->m_path.GetPath(), loaded->m_path.GetPath());
+    }
+    EXPECT_EQ("C:\\PELTO\\HELP\\DEEP\\", removal.destinations.GetPath(2).GetPath());
+    EXPECT_EQ(CDestinationMap().GetPath(DEST_SYSTEM).GetPath(), removal.destinations.GetPath(DEST_SYSTEM).GetPath());
+
+    ASSERT_EQ(3u, removal.groups.GetCount());
+    for (const auto& entry : installed.groups) {
+        const CFileGroup* loaded = removal.groups.Lookup(entry.first);
+        ASSERT_NE(nullptr, loaded) << entry.first;
+        EXPECT_EQ(entry.second->m_strText1, loaded->m_strText1);
+        EXPECT_EQ(entry.second->m_strText2, loaded->m_strText2);
+        EXPECT_EQ(entry.second->m_bTypeFlag1, loaded->m_bTypeFlag1);
+        EXPECT_EQ(entry.second->m_bTypeFlag2, loaded->m_bTypeFlag2);
+        EXPECT_EQ(entry.second->m_bTypeFlag3, loaded->m_bTypeFlag3);
+        EXPECT_EQ(0, loaded->m_bSelected);
+    }
+
+    ASSERT_EQ(1u, removal.targets.GetCount());
+    const CTarget* pelto = removal.targets.FindTarget("PELTO.EXE");
+    ASSERT_NE(nullptr, pelto);
+    EXPECT_EQ("pelto.exe", pelto->m_strName);
+    EXPECT_EQ("Pelto", pelto->m_strCaption);
+    EXPECT_EQ("/x", pelto->m_strArguments);
+    EXPECT_EQ("C:\\PELTO\\pelto.exe", pelto->m_path.GetPath());
+
+    // Written back, the loaded model gives the same sections.
+    const auto destinations = Section(log, "destinations");
+    const auto groups = Section(log, "groups");
+    const auto targets = Section(log, "targets");
+    CPathName again(dir / "again.log");
+    ASSERT_TRUE(WriteInstallModel(again, removal.destinations, removal.groups, removal.targets));
+    EXPECT_EQ(destinations, Section(again, "destinations"));
+    EXPECT_EQ(groups, Section(again, "groups"));
+    EXPECT_EQ(targets, Section(again, "targets"));
+}
+
+TEST_F(InstallLogTest, SecondInstallationUpdatesTheLog)
+{
+    Model first;
+    Install(first, "C:\\PELTO\\", true);
+    WritePrivateProfileStringA("Events", "10:00:00:0001", "Could not write SMS status.", log);
+    Model second;
+    Install(second, "D:\\APPS\\", false);
+
+    const std::map<std::string, std::string> destinations = {
+        {"0", "PELTO|-1|D:\\APPS\\"}, {"1", "HELP|0|D:\\APPS\\HELP\\"}, {"2", "DEEP|1|D:\\APPS\\HELP\\DEEP\\"}};
+    EXPECT_EQ(destinations, Section(log, "destinations"));
+    // readme.txt of the first run stays; the others are replaced.
+    const std::map<std::string, std::string> main = {
+        {"pelto.exe", "0|1|0"}, {"readme.txt", "0|0|0"}, {"shared.dll", "-3|1|0"}};
+    EXPECT_EQ(main, Section(log, "MAIN"));
+    EXPECT_EQ("0|0|0|Pelto|/x|pelto.exe|D:\\APPS\\pelto.exe", Section(log, "targets")["pelto.exe"]);
+    EXPECT_EQ(1u, Section(log, "Events").size());
+    const std::vector<std::string> sections = {"MAIN", "HELP", "destinations", "groups", "targets", "Events"};
+    EXPECT_EQ(sections, SectionNames(log));
+}
+
+using LogLineTest = ProfileFixture;
+
+TEST_F(LogLineTest, FileLineFlagsAreZeroOrOne)
+{
+    ASSERT_TRUE(WriteInstalledFile(log, "MAIN", "a.dll", DEST_SYSTEM, 5, -1));
+    ASSERT_TRUE(WriteInstalledFile(log, "MAIN", "b.dll", 4464, FALSE, FALSE));
+    const std::map<std::string, std::string> expected = {{"a.dll", "-3|1|1"}, {"b.dll", "4464|0|0"}};
+    EXPECT_EQ(expected, Section(log, "MAIN"));
+}
+
+// A line that does not fit 511 characters is refused whole, never cut, and
+// the earlier line under its key goes with it; the rest of the log stays.
+TEST_F(LogLineTest, OverlongLineIsRefusedAndTheLogStaysLoadable)
+{
+    CDestinationMap destinations;
+    destinations.SetRelative(DEST_MAIN, "PELTO", DEST_NONE);
+    destinations.SetPath(DEST_MAIN, CPathName("C:\\PELTO\\"));
+    destinations.SetRelative(1, "OLD", DEST_NONE);
+    destinations.SetPath(1, CPathName("C:\\OLD\\"));
+    ASSERT_TRUE(destinations.WriteToLog(log));
+
+    // "%s|%d|%s" with a 255-character path: the name decides the length.
+    const std::string path = "C:\\" + std::string(251, 'p') + "\\";
+    destinations.SetPath(1, CPathName(path));
+    destinations.SetRelative(1, std::string(511 - 255 - 4, 'n'), DEST_NONE);
+    ASSERT_TRUE(destinations.WriteToLog(log));
+    EXPECT_EQ(511u, Section(log, "destinations")["1"].size());
+
+    destinations.SetRelative(1, std::string(511 - 255 - 3, 'n'), DEST_NONE);
+    EXPECT_FALSE(destinations.WriteToLog(log));
+    const std::map<std::string, std::string> expected = {{"0", "PELTO|-1|C:\\PELTO\\"}};
+    EXPECT_EQ(expected, Section(log, "destinations"));
+    CDestinationMap loaded;
+    loaded.LoadFromProfile(log);
+    EXPECT_EQ("C:\\PELTO\\", loaded.GetPath(DEST_MAIN).GetPath());
+    EXPECT_EQ(nullptr, loaded.Lookup(1));
+}
+
+TEST_F(LogLineTest, KeysAndValuesThatWouldReadBackDifferentlyAreRefused)
+{
+    ASSERT_TRUE(WriteInstalledFile(log, "MAIN", "keep.dll", 0, TRUE, FALSE));
+    for (const char* key : {"a=b.dll", "", "[x].dll", " lead.dll", "trail.dll ", "two\nlines.dll"})
+        EXPECT_FALSE(WriteInstalledFile(log, "MAIN", key, 0, TRUE, FALSE)) << key;
+    EXPECT_FALSE(WriteLogLine(log, "MAIN", "keep.dll", "%s", "0|1|0\r\n[evil]"));
+    EXPECT_TRUE(Section(log, "MAIN").empty());
+    EXPECT_EQ(std::vector<std::string>{"MAIN"}, SectionNames(log));
+}
+
+} // namespace
