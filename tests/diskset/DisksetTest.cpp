@@ -316,6 +316,14 @@ TEST_F(DisksetFixture, ArchivesOfAnotherWriterAreListedTestedAndExtracted)
     EXPECT_EQ(0, run.status) << run.out << run.err;
     EXPECT_NE(std::string::npos, run.out.find("OTHER.Z1: 2 members, 50000 bytes, 2 volumes: OK")) << run.out;
 
+    // A volume that does not begin with "mflh" is reported, not passed over.
+    WriteFileBytes(dir / "set/WRONG.Z", Signature("mfen") + LogicalStream({a}));
+    run = Diskset({"test", dir / "set"});
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos, run.err.find("WRONG.Z: File is not an archive file. (CMultiFileException 2)"))
+        << run.err;
+    fs::remove(dir / "set/WRONG.Z");
+
     run = Diskset({"list", dir / "set/OTHER.Z1"});
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_NE(std::string::npos, run.out.find("SUB\\B.BIN")) << run.out;

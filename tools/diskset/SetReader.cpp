@@ -106,17 +106,6 @@ std::string Hex(std::uint32_t value)
     return text;
 }
 
-bool StartsWithVolumeMagic(const std::string& path)
-{
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    unsigned char bytes[4] = {};
-    const bool magic = std::fread(bytes, 1, 4, file) == 4 && HasVolumeMagic(bytes);
-    std::fclose(file);
-    return magic;
-}
-
 } // namespace
 
 void CSetArchive::OpenFirst(const std::string& path)
@@ -397,7 +386,7 @@ int TestSet(const std::string& dir, std::ostream& out, std::ostream& err)
             }
         }
     } else {
-        out << "No setup profile in " << base << ": testing every archive found\n";
+        out << "No setup profile in " << base << ": testing every file as an archive\n";
         std::vector<std::string> folders;
         for (const auto& entry : fs::directory_iterator(dir, ignored))
             if (entry.is_directory(ignored) && DisketteNumberOf(entry.path().string()) > 0)
@@ -410,7 +399,7 @@ int TestSet(const std::string& dir, std::ostream& out, std::ostream& err)
         for (const std::string& folder : folders) {
             std::vector<std::string> here;
             for (const auto& entry : fs::directory_iterator(folder, ignored))
-                if (entry.is_regular_file(ignored) && StartsWithVolumeMagic(entry.path().string()))
+                if (entry.is_regular_file(ignored))
                     here.push_back(entry.path().string());
             std::sort(here.begin(), here.end());
             for (const std::string& path : here) {
