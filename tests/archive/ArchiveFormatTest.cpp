@@ -92,12 +92,4 @@ TEST(ArchiveFormatTest, OnlyTheLastComponentOfAStoredNameCounts)
     EXPECT_EQ("", LastPathComponent("SUB\\"));
 }
 
-TEST(ArchiveFormatTest, SignatureCarriesMagicVersionAndVolume)
-{
-    unsigned char b[kSignatureSize];
-    EncodeSignature(3, b);
-    EXPECT_EQ(std::string("mflh\x01\x00\x03\x00", 8), std::string(reinterpret_cast<char*>(b), 8));
-    EXPECT_TRUE(HasVolumeMagic(b));
-}
-
 } // namespace
