@@ -2,7 +2,7 @@
 
 #include "errors/XException.h"
 
-CMemberFile::CMemberFile()
+CMemberFile::CMemberFile() noexcept
 {
     SetWriteBuffer(kOutputBufferSize);
 }

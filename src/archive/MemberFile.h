@@ -12,8 +12,8 @@
 class CMemberFile : public CMultiFile {
 public:
     // A header with magic "mfen", version 1, size 346, continues 0. The
-    // output gathers its writes in kOutputBufferSize bytes.
-    CMemberFile();
+    // output gathers its writes in kOutputBufferSize bytes. Allocates nothing.
+    CMemberFile() noexcept;
 
     static constexpr unsigned kOutputBufferSize = 65536;
 

@@ -35,11 +35,10 @@ void CSetupFile::OpenWrite(const std::string& path, bool binary)
     OpenOrThrow(path, modeCreate | modeReadWrite | (binary ? typeBinary : typeText));
 }
 
-void CSetupFile::SetWriteBuffer(unsigned size)
+void CSetupFile::SetWriteBuffer(unsigned size) noexcept
 {
-    WritePending();
+    // Set before writing; the buffer itself is taken at the first write.
     m_nWriteBufferSize = size;
-    m_pending.reserve(size);
 }
 
 void CSetupFile::Write(const void* buffer, unsigned count)
@@ -48,6 +47,10 @@ void CSetupFile::Write(const void* buffer, unsigned count)
         WriteThrough(buffer, count);
         return;
     }
+    if (m_pending.size() >= m_nWriteBufferSize)
+        WritePending();
+    if (m_pending.capacity() < m_nWriteBufferSize)
+        m_pending.reserve(m_nWriteBufferSize);
     const auto* bytes = static_cast<const unsigned char*>(buffer);
     while (count > 0) {
         const unsigned room = m_nWriteBufferSize - static_cast<unsigned>(m_pending.size());

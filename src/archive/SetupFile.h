@@ -42,7 +42,7 @@ protected:
     // Gathers up to size bytes before writing them; 0 (the default) writes
     // each request at once. Few large writes cost far less than many of
     // 4 KB, the size the codecs write in.
-    void SetWriteBuffer(unsigned size);
+    void SetWriteBuffer(unsigned size) noexcept;
 
     std::string m_path;
 
