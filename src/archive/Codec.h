@@ -50,6 +50,8 @@ public:
     static constexpr unsigned kBufferSize = 16384;
 
     CCopyCodec();
+    using CCodec::Compress;
+    using CCodec::Expand;
     void Compress() override;
     // Copies exactly packedSize bytes; size is not consulted.
     void Expand(std::uint32_t packedSize, std::uint32_t size) override;
@@ -66,6 +68,8 @@ public:
 
     CZLibCodec();
     ~CZLibCodec() override;
+    using CCodec::Compress;
+    using CCodec::Expand;
 
     // deflate at Z_DEFAULT_COMPRESSION.
     void Compress() override;

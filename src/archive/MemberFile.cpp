@@ -2,6 +2,11 @@
 
 #include "errors/XException.h"
 
+CMemberFile::CMemberFile() noexcept
+{
+    SetWriteBuffer(kOutputBufferSize);
+}
+
 int CMemberFile::ReadHeader(CMultiFile& archive)
 {
     unsigned char bytes[kHeaderSize];

@@ -11,8 +11,11 @@
 
 class CMemberFile : public CMultiFile {
 public:
-    // A header with magic "mfen", version 1, size 346, continues 0.
-    CMemberFile() = default;
+    // A header with magic "mfen", version 1, size 346, continues 0. The
+    // output gathers its writes in kOutputBufferSize bytes. Allocates nothing.
+    CMemberFile() noexcept;
+
+    static constexpr unsigned kOutputBufferSize = 65536;
 
     // Reads the next header from the archive with RawRead (uncounted).
     // Returns 0 when fewer than 346 bytes were left (the end of the archive),

@@ -35,9 +35,7 @@ unsigned CMultiFile::Read(void* buffer, unsigned count)
         std::int64_t chunk = count - done;
         chunk = std::min(chunk, VolumeRemaining(Side::read));
         chunk = std::min(chunk, BlockRemaining(Side::read));
-        // A volume closed at its end reads as empty.
-        const unsigned got =
-            chunk > 0 && IsOpen() ? CStdioFile::Read(bytes + done, static_cast<unsigned>(chunk)) : 0;
+        const unsigned got = chunk > 0 ? RawRead(bytes + done, static_cast<unsigned>(chunk)) : 0;
         done += got;
         m_nBytesRead += got;
         if (VolumeRemaining(Side::read) == 0) {
@@ -78,5 +76,6 @@ void CMultiFile::Write(const void* buffer, unsigned count)
 
 unsigned CMultiFile::RawRead(void* buffer, unsigned count)
 {
+    // A volume closed at its end reads as empty.
     return IsOpen() ? CStdioFile::Read(buffer, count) : 0;
 }

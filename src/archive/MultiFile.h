@@ -22,8 +22,8 @@ public:
     unsigned Read(void* buffer, unsigned count) override;
     // The counting write: the checksum takes the whole request first.
     void Write(const void* buffer, unsigned count) override;
-    // The framework's read: nothing counted, no hook, no checksum. Like the
-    // counting read, it reads a closed file as empty.
+    // The framework's read: nothing counted, no hook, no checksum. The
+    // counting read takes its pieces with it. A closed file reads as empty.
     virtual unsigned RawRead(void* buffer, unsigned count);
     // Called each time a total reaches a multiple of the block size.
     virtual void OnBlockBoundary() {}

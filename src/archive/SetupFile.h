@@ -1,23 +1,37 @@
 #pragma once
 // A buffered file that remembers the path it was opened with and opens with
 // exceptions: OpenRead and OpenWrite throw the CFileException the framework
-// filled in. Writes go straight to the file handle, with a full disk offered
-// to OnDiskFull before it ends the write.
+// filled in. Writes go to the file handle (not the C stream), with a full disk
+// offered to OnDiskFull before it ends the write. A file that is only written
+// may gather its writes first (SetWriteBuffer); they reach the handle when the
+// buffer is full, at Flush and at Close.
 #include "fw/File.h"
 
 #include <string>
+#include <vector>
 
 class CSetupFile : public CStdioFile {
 public:
+    CSetupFile() = default;
+    ~CSetupFile() override;
+
+    static constexpr unsigned kReadBufferSize = 65536;
+
     // Read access, shared with everyone (modeRead | shareDenyNone | typeBinary).
     void OpenRead(const std::string& path, bool binary = true);
     // Created or truncated, held exclusively (modeCreate | modeReadWrite | typeBinary).
     void OpenWrite(const std::string& path, bool binary = true);
 
-    // CFile::Write on the handle, not the stream. A full disk asks OnDiskFull:
-    // FALSE throws CFileException diskFull (no OS code, no file name), TRUE
-    // tries the whole write again. Any other failure is passed on as it is.
+    // CFile::Write on the handle. A full disk asks OnDiskFull: FALSE throws
+    // CFileException diskFull (no OS code, no file name), TRUE tries the whole
+    // write again. Any other failure is passed on as it is, at once.
     void Write(const void* buffer, unsigned count) override;
+    void Flush() override;
+    // Writes what was gathered, then closes; a failure is raised after the
+    // file is closed.
+    void Close() override;
+    // Closes quietly; gathered bytes are dropped.
+    void Abort() noexcept override;
 
     // The path the file was last opened with.
     virtual const char* GetPathName() const noexcept { return m_path.c_str(); }
@@ -25,8 +39,18 @@ public:
     virtual bool OnDiskFull(const CFileException& error);
 
 protected:
+    // Gathers up to size bytes before writing them; 0 (the default) writes
+    // each request at once. Few large writes cost far less than many of
+    // 4 KB, the size the codecs write in.
+    void SetWriteBuffer(unsigned size) noexcept;
+
     std::string m_path;
 
 private:
     void OpenOrThrow(const std::string& path, unsigned flags);
+    void WriteThrough(const void* buffer, unsigned count);
+    void WritePending();
+
+    std::vector<unsigned char> m_pending;
+    unsigned m_nWriteBufferSize = 0;
 };

@@ -22,7 +22,8 @@ CFile::~CFile()
 
 bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error)
 {
-    Abort();
+    // Not the virtual Abort: a subclass may give it another meaning.
+    CFile::Abort();
     int flags = O_RDONLY;
     switch (openFlags & 3) {
     case modeWrite:     flags = O_WRONLY; break;
@@ -190,7 +191,7 @@ void CFile::Rename(const char* oldName, const char* newName)
 
 bool CStdioFile::Open(const char* fileName, unsigned openFlags, CFileException* error)
 {
-    Abort();
+    CStdioFile::Abort();
     if (!CFile::Open(fileName, openFlags, error))
         return false;
     const char* mode = "r";

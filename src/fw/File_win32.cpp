@@ -42,7 +42,8 @@ CFile::~CFile()
 
 bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error)
 {
-    Abort();
+    // Not the virtual Abort: a subclass may give it another meaning.
+    CFile::Abort();
     DWORD access = 0;
     switch (openFlags & 3) {
     case modeRead:      access = GENERIC_READ; break;
@@ -214,7 +215,7 @@ void CFile::Rename(const char* oldName, const char* newName)
 
 bool CStdioFile::Open(const char* fileName, unsigned openFlags, CFileException* error)
 {
-    Abort();
+    CStdioFile::Abort();
     if (!CFile::Open(fileName, openFlags, error))
         return false;
     int flags = (openFlags & typeBinary) ? _O_BINARY : _O_TEXT;

@@ -1,0 +1,59 @@
+#include "archive/Checksum.h"
+#include "archive/ArchiveTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::uint32_t Of(const std::string& bytes, std::uint32_t start = 0)
+{
+    CChecksum c(start);
+    c.Update(bytes.data(), bytes.size());
+    return c;
+}
+
+TEST(ChecksumTest, CheckValues)
+{
+    EXPECT_EQ(0x3AB551CEu, Of("a"));
+    EXPECT_EQ(0x3E105F31u, Of("abc"));
+    for (std::size_t n : {1u, 16u, 767u, 768u, 5000u})
+        EXPECT_EQ(0u, Of(std::string(n, '\0'))) << n;
+}
+
+TEST(ChecksumTest, TableIsTheReflectedCrc32Table)
+{
+    const std::uint32_t* t = CChecksum::Table();
+    EXPECT_EQ(0u, t[0]);
+    EXPECT_EQ(0x77073096u, t[1]);
+    EXPECT_EQ(0xEDB88320u, t[128]);
+    EXPECT_EQ(0x2D02EF8Du, t[255]);
+}
+
+// The folding of many bytes at once must give exactly the byte rule's value,
+// for every length around the 16-byte and 768-byte steps and any start value.
+TEST(ChecksumTest, FoldingEqualsTheByteRule)
+{
+    const std::string bytes = SampleBytes(5000, 7, false);
+    for (std::uint32_t start : {0u, 1u, 0x80000000u, 0xFFFFFFFFu, 0x12345678u})
+        for (std::size_t length = 0; length <= 2400; length += (length < 40 ? 1 : 37)) {
+            for (std::size_t offset : {0u, 3u}) {
+                const std::string run = bytes.substr(offset, length);
+                CChecksum bytewise(start);
+                bytewise.UpdateBytewise(run.data(), run.size());
+                EXPECT_EQ(ReferenceChecksum(run, start), bytewise.m_nValue);
+                EXPECT_EQ(bytewise.m_nValue, Of(run, start)) << "length " << length << " start " << start;
+            }
+        }
+}
+
+TEST(ChecksumTest, PiecesGiveTheValueOfTheWhole)
+{
+    const std::string bytes = SampleBytes(100000, 3, true);
+    CChecksum pieces;
+    for (std::size_t at = 0, step = 1; at < bytes.size(); at += step, step = step * 3 % 4099 + 1)
+        pieces.Update(bytes.data() + at, std::min(step, bytes.size() - at));
+    EXPECT_EQ(ReferenceChecksum(bytes), pieces.m_nValue);
+    EXPECT_EQ(pieces.m_nValue, Of(bytes));
+}
+
+} // namespace

@@ -1,0 +1,101 @@
+#include "Diskset.h"
+
+#include "Layout.h"
+#include "SetBuilder.h"
+#include "SetReader.h"
+
+#include <exception>
+#include <new>
+
+namespace {
+
+const char kUsage[] =
+    "usage: diskset build LAYOUT OUTDIR [--setup PROGRAM] [--diskette-size BYTES] [--force]\n"
+    "       diskset list ARCHIVE\n"
+    "       diskset test DIR\n"
+    "       diskset extract ARCHIVE OUTDIR [--force]\n"
+    "\n"
+    "build    makes the diskette set described by LAYOUT in OUTDIR (folders DISK01, DISK02, ...),\n"
+    "         reads it back and compares it with the sources before it reports success\n"
+    "list     shows the members of an archive, following its volumes onto later diskettes\n"
+    "test     expands every archive of a diskette set and checks every member\n"
+    "extract  expands the members of an archive into a folder\n";
+
+int Usage(std::ostream& err, const std::string& problem)
+{
+    err << "diskset: " << problem << "\n\n" << kUsage;
+    return 2;
+}
+
+} // namespace
+
+int RunDiskset(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    if (args.empty())
+        return Usage(err, "no command given");
+    const std::string& command = args[0];
+    if (command == "--help" || command == "-h" || command == "help") {
+        out << kUsage;
+        return 0;
+    }
+    std::vector<std::string> operands;
+    std::string setup;
+    std::int64_t disketteSize = 0;
+    bool force = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--force") {
+            force = true;
+        } else if (arg == "--setup" || arg == "--diskette-size") {
+            if (i + 1 == args.size())
+                return Usage(err, arg + " needs a value");
+            const std::string& value = args[++i];
+            if (command != "build")
+                return Usage(err, arg + " belongs to build");
+            if (arg == "--setup") {
+                setup = value;
+            } else if (!ParseInteger(value, disketteSize, 1, 2147483647)) {
+                return Usage(err, "--diskette-size needs a number of bytes");
+            }
+        } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+            return Usage(err, "unknown option " + arg);
+        } else {
+            operands.push_back(arg);
+        }
+    }
+    try {
+        if (command == "build") {
+            if (operands.size() != 2)
+                return Usage(err, "build needs LAYOUT and OUTDIR");
+            CLayout layout;
+            layout.Load(operands[0], setup, disketteSize);
+            CSetBuilder(layout, operands[1], force, out).Build();
+            return 0;
+        }
+        if (command == "list") {
+            if (operands.size() != 1 || force)
+                return Usage(err, "list needs one ARCHIVE");
+            return ListArchive(operands[0], out, err);
+        }
+        if (command == "test") {
+            if (operands.size() != 1 || force)
+                return Usage(err, "test needs one DIR");
+            return TestSet(operands[0], out, err);
+        }
+        if (command == "extract") {
+            if (operands.size() != 2)
+                return Usage(err, "extract needs ARCHIVE and OUTDIR");
+            return ExtractArchive(operands[0], operands[1], force, out, err);
+        }
+        return Usage(err, "unknown command " + command);
+    } catch (const CInputError& e) {
+        err << "diskset: " << e.what() << "\n";
+    } catch (const CException& e) {
+        err << "diskset: " << DescribeException(e) << "\n";
+    } catch (const std::bad_alloc&) {
+        err << "diskset: out of memory\n";
+    } catch (const std::exception& e) {
+        err << "diskset: " << e.what() << "\n";
+    }
+    return 1;
+}

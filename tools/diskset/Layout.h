@@ -1,0 +1,94 @@
+#pragma once
+// The layout of a diskette set, read from the vendor's layout file: the
+// tool's settings, the four sections copied into the setup profile, and the
+// items that go onto the diskettes in order, with the members of each
+// archive. Load checks everything that can be checked before a byte is
+// written and throws CInputError ("file:line: reason") at the first fault.
+#include "IniFile.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct LayoutMember {
+    std::string name;         // stored in the header
+    std::string source;       // path of the file
+    std::int16_t destination = 0;
+    std::uint16_t attributes = 0x20;
+    bool zlib = true;         // false: stored as it is
+    std::string comment;
+    int line = 0;
+};
+
+struct LayoutItem {
+    enum class Kind { archive, file };
+    Kind kind = Kind::archive;
+    std::string name;         // file name on the diskette; an archive's first volume
+    std::string group;        // the group key as written in [groups]
+    std::string comment;
+    std::string source;       // file: its path
+    std::int16_t destination = 0;  // file: where it is copied
+    std::vector<LayoutMember> members;  // archive
+    int line = 0;
+};
+
+struct ProfileEntry {
+    std::string key;
+    std::string value;
+    int line = 0;
+};
+
+class CLayout {
+public:
+    static constexpr std::int64_t kDefaultDisketteSize = 1457664;  // a 3.5-inch 1.44 MB diskette
+    static constexpr std::int64_t kDefaultClusterSize = 512;
+
+    enum class TimeMode { source, none, fixed };
+
+    // Reads and checks the layout. setupOverride and sizeOverride (when not
+    // empty or 0) stand for the command line's --setup and --diskette-size.
+    void Load(const std::string& path, const std::string& setupOverride = {}, std::int64_t sizeOverride = 0);
+
+    std::string m_path;
+    std::string m_setupProgram;  // empty: none
+    std::int64_t m_nDisketteSize = kDefaultDisketteSize;
+    std::int64_t m_nClusterSize = kDefaultClusterSize;
+    std::int64_t m_nFirstDisketteSize = 0;  // 0: as m_nDisketteSize
+    bool m_bSetupAlone = false;             // diskette 1 holds only the setup program and its profile
+    TimeMode m_timeMode = TimeMode::source;
+    std::int32_t m_nFixedTime = 0;
+    std::string m_labelPattern;  // "%d" stands for the diskette's number
+
+    std::vector<ProfileEntry> m_destinations;
+    std::vector<ProfileEntry> m_diskettes;
+    std::vector<ProfileEntry> m_groups;
+    std::vector<ProfileEntry> m_targets;
+    std::vector<LayoutItem> m_items;
+    std::vector<std::string> m_warnings;
+
+    // "file:line: " for messages about the layout.
+    std::string Where(int line) const { return m_ini.Where(line); }
+
+private:
+    void ReadSettings(const std::string& setupOverride, std::int64_t sizeOverride);
+    void ReadDestinations();
+    void ReadDiskettes();
+    void ReadGroups();
+    void ReadTargets();
+    void ReadItems();
+    void ReadMembers(LayoutItem& item, const IniSection& section);
+    void CheckDestinationsResolve() const;
+    std::int16_t ParseDestination(const std::string& text, int line) const;
+    std::string ResolveSource(const std::string& text, int line) const;
+
+    CIniFile m_ini;
+    std::string m_sourceDir;
+};
+
+// Checks a file name for a diskette or a profile key; empty when it is fine,
+// else the reason.
+std::string FileNameProblem(const std::string& name);
+// Strict decimal integer; false when text is not one or out of range.
+bool ParseInteger(const std::string& text, std::int64_t& value, std::int64_t low, std::int64_t high);
+// "YYYY-MM-DD HH:MM:SS" (UTC) as seconds since 1970.
+bool ParseUtcTime(const std::string& text, std::int64_t& value);

@@ -1,0 +1,665 @@
+#include "SetBuilder.h"
+
+#include "SetReader.h"
+#include "archive/Codec.h"
+#include "archive/MultiFile.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr unsigned kCopyBuffer = 65536;
+
+// A counting file that gathers its writes, for the large files of the build.
+class CBuildFile : public CMultiFile {
+public:
+    CBuildFile() { SetWriteBuffer(kCopyBuffer); }
+};
+
+std::string Join(const std::string& folder, const std::string& name)
+{
+    return (fs::path(folder) / name).string();
+}
+
+// The name of the profile beside a setup program: its own name with
+// extension "ini" ("INSTALL.EXE" -> "INSTALL.ini").
+std::string ProfileNameFor(const std::string& program)
+{
+    const std::size_t dot = program.rfind('.');
+    return (dot == std::string::npos ? program : program.substr(0, dot)) + ".ini";
+}
+
+void CopyFile(const std::string& from, const std::string& to, std::uint64_t expected)
+{
+    CSetupFile in;
+    CBuildFile out;
+    in.OpenRead(from);
+    out.OpenWrite(to);
+    std::vector<unsigned char> buffer(kCopyBuffer);
+    std::uint64_t copied = 0;
+    while (const unsigned n = in.Read(buffer.data(), kCopyBuffer)) {
+        out.Write(buffer.data(), n);
+        copied += n;
+    }
+    out.Close();
+    if (copied != expected)
+        throw CInputError(from + ": changed while the set was built (" + std::to_string(expected) + " bytes, now " +
+                          std::to_string(copied) + ")");
+}
+
+bool SameContents(const std::string& a, const std::string& b)
+{
+    CSetupFile fa, fb;
+    fa.OpenRead(a);
+    fb.OpenRead(b);
+    std::vector<unsigned char> ba(kCopyBuffer), bb(kCopyBuffer);
+    for (;;) {
+        const unsigned na = fa.Read(ba.data(), kCopyBuffer);
+        const unsigned nb = fb.Read(bb.data(), kCopyBuffer);
+        if (na != nb || !std::equal(ba.begin(), ba.begin() + na, bb.begin()))
+            return false;
+        if (na == 0)
+            return true;
+    }
+}
+
+std::uint64_t SizeOf(const std::string& path)
+{
+    std::error_code error;
+    const auto size = fs::file_size(path, error);
+    if (error)
+        throw CInputError(path + ": " + error.message());
+    return size;
+}
+
+std::string Thousands(std::uint64_t value)
+{
+    std::string digits = std::to_string(value);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
+        digits.insert(static_cast<std::size_t>(i), ",");
+    return digits;
+}
+
+// A folder left as it was by an earlier build: empty, or only diskette folders.
+bool LooksLikeDisketteSet(const std::string& dir)
+{
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(dir, ignored)) {
+        const std::string name = entry.path().filename().string();
+        if (!entry.is_directory(ignored) || name.size() != 6 || name.compare(0, 4, "DISK") != 0 ||
+            DisketteNumberOf(name) == 0)
+            return false;
+    }
+    return !ignored;
+}
+
+} // namespace
+
+CSetBuilder::CSetBuilder(const CLayout& layout, std::string outDir, bool replaceAnything, std::ostream& out)
+    : m_layout(layout), m_outDir(std::move(outDir)), m_bReplaceAnything(replaceAnything), m_out(out)
+{
+    while (m_outDir.size() > 1 && (m_outDir.back() == '/' || m_outDir.back() == '\\'))
+        m_outDir.pop_back();
+    m_partial = m_outDir + ".partial";
+    m_work = Join(m_partial, "_work");
+}
+
+std::int64_t CSetBuilder::Round(std::int64_t bytes) const
+{
+    const std::int64_t cluster = m_layout.m_nClusterSize;
+    return (bytes + cluster - 1) / cluster * cluster;
+}
+
+std::string CSetBuilder::DiskFolder(int disk) const
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "DISK%02d", disk);
+    return Join(m_partial, name);
+}
+
+std::string CSetBuilder::OnDisk(int disk, const std::string& name) const
+{
+    return Join(DiskFolder(disk), name);
+}
+
+void CSetBuilder::Build()
+{
+    for (const std::string& warning : m_layout.m_warnings)
+        m_out << "warning: " << warning << "\n";
+    std::error_code error;
+    if (fs::exists(m_outDir, error) && !fs::is_directory(m_outDir, error))
+        throw CInputError(m_outDir + ": exists and is not a folder");
+    if (fs::exists(m_outDir, error) && !m_bReplaceAnything && !LooksLikeDisketteSet(m_outDir))
+        throw CInputError(m_outDir + ": exists and holds more than a diskette set; remove it, choose another "
+                                     "folder or give --force to replace it");
+    // A folder of this name is what a failed build left behind.
+    fs::remove_all(m_partial, error);
+    fs::create_directories(m_work, error);
+    if (error)
+        throw CInputError(m_partial + ": cannot be created: " + error.message());
+    try {
+        if (!m_layout.m_setupProgram.empty()) {
+            m_setupName = fs::path(m_layout.m_setupProgram).filename().string();
+            m_setupSize = SizeOf(m_layout.m_setupProgram);
+        } else {
+            m_setupName.clear();
+            m_out << "warning: no setup program given (Program= in [layout] or --setup); "
+                     "the set holds only its profile\n";
+        }
+        m_profileName = ProfileNameFor(m_setupName.empty() ? "INSTALL.EXE" : m_setupName);
+
+        int workFiles = 0;
+        m_items.clear();
+        for (const LayoutItem& layoutItem : m_layout.m_items) {
+            Item item;
+            item.layout = &layoutItem;
+            Pack(item, workFiles);
+            m_items.push_back(std::move(item));
+        }
+
+        // Diskette 1 holds the setup program and its profile before anything
+        // else; the profile names the diskettes, so plan until it fits.
+        std::int64_t reserved = Round(static_cast<std::int64_t>(m_setupSize));
+        for (int attempt = 0;; ++attempt) {
+            if (reserved > Capacity(1))
+                throw CInputError("the setup program (" + Thousands(m_setupSize) +
+                                  " bytes) and its profile do not fit on diskette 1 (" +
+                                  Thousands(static_cast<std::uint64_t>(Capacity(1))) +
+                                  " bytes; FirstDisketteSize in [layout] sets its size)");
+            Plan(reserved);
+            m_profile = MakeProfile();
+            const std::int64_t needed =
+                Round(static_cast<std::int64_t>(m_setupSize)) + Round(static_cast<std::int64_t>(m_profile.size()));
+            if (needed <= reserved)
+                break;
+            if (attempt == 10)
+                throw CInputError("the diskettes cannot be planned: the profile keeps growing");
+            reserved = needed;
+        }
+        WriteSet();
+        Verify();
+        fs::remove_all(m_work, error);
+        Commit();
+    } catch (...) {
+        std::error_code ignored;
+        fs::remove_all(m_partial, ignored);
+        throw;
+    }
+    PrintSummary();
+}
+
+void CSetBuilder::Pack(Item& item, int& workFiles)
+{
+    const LayoutItem& layoutItem = *item.layout;
+    if (layoutItem.kind == LayoutItem::Kind::file) {
+        if (!fs::is_regular_file(layoutItem.source))
+            throw CInputError(m_layout.Where(layoutItem.line) + "source file '" + layoutItem.source + "' not found");
+        item.size = SizeOf(layoutItem.source);
+        if (item.size > 2147483647)
+            throw CInputError(m_layout.Where(layoutItem.line) + "'" + layoutItem.source +
+                              "' is larger than the 2 GB a profile line can give");
+        return;
+    }
+    std::uint64_t offset = 0;
+    for (const LayoutMember& layoutMember : layoutItem.members) {
+        Member member;
+        member.layout = &layoutMember;
+        const std::string where = m_layout.Where(layoutMember.line);
+        if (!fs::is_regular_file(layoutMember.source))
+            throw CInputError(where + "source file '" + layoutMember.source + "' not found");
+        CFileStatus status;
+        if (!CFile::GetStatus(layoutMember.source.c_str(), status))
+            throw CInputError(where + "source file '" + layoutMember.source + "' cannot be examined");
+
+        CMultiFile source;
+        source.OpenRead(layoutMember.source);
+        MemberHeader& h = member.header;
+        h.method = METHOD_COPY;
+        member.packedPath = layoutMember.source;
+        if (layoutMember.zlib) {
+            const std::string packedPath = Join(m_work, "packed-" + std::to_string(++workFiles));
+            CBuildFile packed;
+            packed.OpenWrite(packedPath);
+            CZLibCodec codec;
+            codec.Compress(&source, &packed);
+            packed.Close();
+            // Kept only when zlib makes the member smaller.
+            if (packed.m_nBytesWritten < source.m_nBytesRead) {
+                h.method = METHOD_ZLIB;
+                h.packedSize = static_cast<std::uint32_t>(packed.m_nBytesWritten);
+                member.packedPath = packedPath;
+            } else {
+                fs::remove(packedPath);
+            }
+        } else {
+            std::vector<unsigned char> buffer(kCopyBuffer);
+            while (source.Read(buffer.data(), kCopyBuffer) != 0) {
+            }
+        }
+        if (source.m_nBytesRead > 0xFFFFFFFFll)
+            throw CInputError(where + "'" + layoutMember.source + "' is larger than the 4 GB a member can hold");
+        h.size = static_cast<std::uint32_t>(source.m_nBytesRead);
+        if (h.method == METHOD_COPY)
+            h.packedSize = h.size;
+        h.checksum = source.m_checksum;
+        h.SetFileName(layoutMember.name);
+        h.SetComment(layoutMember.comment);
+        h.destination = layoutMember.destination;
+        h.attributes = layoutMember.attributes;
+        switch (m_layout.m_timeMode) {
+        case CLayout::TimeMode::none:
+            h.modifiedTime = 0;
+            break;
+        case CLayout::TimeMode::fixed:
+            h.modifiedTime = m_layout.m_nFixedTime;
+            break;
+        case CLayout::TimeMode::source:
+            if (status.m_mtime > 0 && status.m_mtime <= 2147483647) {
+                h.modifiedTime = static_cast<std::int32_t>(status.m_mtime);
+            } else {
+                h.modifiedTime = 0;
+                m_out << "warning: " << where << "the time of '" << layoutMember.source
+                      << "' does not fit the archive's 32-bit time; the file keeps the time it is installed at\n";
+            }
+            break;
+        }
+        member.headerAt = offset;
+        member.dataAt = offset + kHeaderSize;
+        member.dataEnd = member.dataAt + h.packedSize;
+        offset = member.dataEnd;
+        item.size += h.size;
+        item.members.push_back(std::move(member));
+    }
+    item.streamLength = offset;
+    if (item.size > 2147483647)
+        throw CInputError(m_layout.Where(layoutItem.line) + "archive '" + layoutItem.name +
+                          "' expands to more than the 2 GB a profile line can give");
+    if (item.members.size() > 32767)
+        throw CInputError(m_layout.Where(layoutItem.line) + "archive '" + layoutItem.name +
+                          "' has more members than a profile line can count (32767)");
+}
+
+bool CSetBuilder::FindCut(const Item& item, std::uint64_t from, std::uint64_t limit, std::uint64_t& cut) const
+{
+    // A volume may end only inside the packed data of a member, which then
+    // continues in the next volume; never inside a header or between members.
+    for (std::size_t i = item.members.size(); i-- > 0;) {
+        const Member& m = item.members[i];
+        if (m.headerAt > limit || m.dataEnd == m.dataAt)
+            continue;
+        cut = std::min<std::uint64_t>(limit, m.dataEnd - 1);
+        if (cut < m.dataAt)
+            continue;  // the limit falls in this member's header: try an earlier member
+        return cut > from;
+    }
+    return false;
+}
+
+std::int64_t CSetBuilder::Capacity(int disk) const
+{
+    return disk == 1 && m_layout.m_nFirstDisketteSize > 0 ? m_layout.m_nFirstDisketteSize : m_layout.m_nDisketteSize;
+}
+
+void CSetBuilder::Plan(std::int64_t reserved)
+{
+    const std::int64_t cluster = m_layout.m_nClusterSize;
+    m_used.assign(2, 0);
+    m_used[1] = reserved;
+    int disk = 1;
+    auto nextDisk = [&] {
+        ++disk;
+        if (disk > 99)
+            throw CInputError("the set needs more than 99 diskettes; the setup program finds diskette folders "
+                              "only by their two-digit number");
+        m_used.push_back(0);
+    };
+    if (m_layout.m_bSetupAlone)
+        nextDisk();
+    for (Item& item : m_items) {
+        item.volumes.clear();
+        for (Member& m : item.members)
+            m.header.continues = 0;
+        const LayoutItem& layoutItem = *item.layout;
+        if (layoutItem.kind == LayoutItem::Kind::file) {
+            const std::int64_t need = Round(static_cast<std::int64_t>(item.size));
+            if (need > Capacity(disk) - m_used[disk])
+                nextDisk();
+            if (need > Capacity(disk) - m_used[disk])
+                throw CInputError(m_layout.Where(layoutItem.line) + "'" + layoutItem.name + "' (" +
+                                  Thousands(item.size) + " bytes) does not fit on one diskette; list it in an "
+                                                         "archive, whose volumes can span diskettes");
+            item.disk = disk;
+            m_used[disk] += need;
+            continue;
+        }
+        std::uint64_t from = 0;
+        std::string name = layoutItem.name;
+        for (;;) {
+            // The largest file that fits in the room left, less its signature.
+            const std::int64_t room =
+                (Capacity(disk) - m_used[disk]) / cluster * cluster - static_cast<std::int64_t>(kSignatureSize);
+            if (room >= static_cast<std::int64_t>(item.streamLength - from)) {
+                item.volumes.push_back({disk, name, from, item.streamLength});
+                break;
+            }
+            std::uint64_t cut = 0;
+            if (room <= 0 || !FindCut(item, from, from + static_cast<std::uint64_t>(room), cut)) {
+                if (item.volumes.empty() && m_used[disk] > 0) {
+                    nextDisk();  // start the archive on a fresh diskette
+                    continue;
+                }
+                throw CInputError(m_layout.Where(layoutItem.line) + "archive '" + layoutItem.name +
+                                  "' cannot be cut into volumes of this diskette size");
+            }
+            item.volumes.push_back({disk, name, from, cut});
+            for (Member& m : item.members)
+                if (m.dataAt <= cut && cut < m.dataEnd)
+                    m.header.continues = 1;
+            m_used[disk] += Round(static_cast<std::int64_t>(kSignatureSize + cut - from));
+            from = cut;
+            const char last = name.back();
+            if (!((last >= '0' && last < '9') || (last >= 'A' && last < 'Z') || (last >= 'a' && last < 'z')))
+                throw CInputError(m_layout.Where(layoutItem.line) + "archive '" + layoutItem.name + "' needs more than " +
+                                  std::to_string(item.volumes.size()) + " volumes, but the last character of '" +
+                                  name + "' cannot be raised to name another (end the name in a letter or digit: "
+                                         "A gives up to 26 volumes, 1 up to 9)");
+            name = NextVolumeName(name);
+            nextDisk();
+        }
+        const Volume& last = item.volumes.back();
+        m_used[disk] += Round(static_cast<std::int64_t>(kSignatureSize + last.to - last.from));
+        item.disk = item.volumes.front().disk;
+    }
+    m_nDisks = disk;
+
+    // Every file of a diskette has its own name.
+    std::map<std::string, std::string> names;
+    auto claim = [&](const std::string& name, const std::string& what, int line) {
+        std::string key = name;
+        std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::toupper(c); });
+        const auto [it, fresh] = names.emplace(key, what);
+        if (!fresh)
+            throw CInputError((line ? m_layout.Where(line) : std::string()) + what + " and " + it->second +
+                              " would have the same file name '" + name + "'");
+    };
+    claim(m_profileName, "the setup profile", 0);
+    if (!m_setupName.empty())
+        claim(m_setupName, "the setup program", 0);
+    for (const Item& item : m_items) {
+        if (item.volumes.empty())
+            claim(item.layout->name, "item '" + item.layout->name + "'", item.layout->line);
+        for (const Volume& v : item.volumes)
+            claim(v.name, "a volume of archive '" + item.layout->name + "'", item.layout->line);
+    }
+}
+
+std::string CSetBuilder::MakeProfile() const
+{
+    std::ostringstream text;
+    auto section = [&](const std::string& name) { text << "[" << name << "]\r\n"; };
+    auto line = [&](const std::string& key, const std::string& value, int layoutLine) {
+        if (value.size() > 255)
+            throw CInputError(m_layout.Where(layoutLine) + "the profile line of '" + key +
+                              "' is longer than the 255 characters the setup program reads");
+        text << key << "=" << value << "\r\n";
+    };
+    section("destinations");
+    for (const ProfileEntry& e : m_layout.m_destinations)
+        line(e.key, e.value, e.line);
+
+    std::map<int, std::pair<std::string, int>> diskettes;
+    for (const ProfileEntry& e : m_layout.m_diskettes)
+        diskettes[std::atoi(e.key.c_str())] = {e.value, e.line};
+    if (!m_layout.m_labelPattern.empty())
+        for (int n = 1; n <= m_nDisks; ++n)
+            if (!diskettes.count(n)) {
+                std::string label;
+                for (std::size_t i = 0; i < m_layout.m_labelPattern.size(); ++i) {
+                    const char c = m_layout.m_labelPattern[i];
+                    if (c == '%' && i + 1 < m_layout.m_labelPattern.size()) {
+                        label += m_layout.m_labelPattern[i + 1] == 'd' ? std::to_string(n) : std::string("%");
+                        ++i;
+                    } else {
+                        label += c;
+                    }
+                }
+                diskettes[n] = {label + "|", 0};
+            }
+    if (!diskettes.empty()) {
+        text << "\r\n";
+        section("diskettes");
+        for (const auto& [n, entry] : diskettes)
+            line(std::to_string(n), entry.first, entry.second);
+    }
+    text << "\r\n";
+    section("groups");
+    for (const ProfileEntry& e : m_layout.m_groups)
+        line(e.key, e.value, e.line);
+    if (!m_layout.m_targets.empty()) {
+        text << "\r\n";
+        section("targets");
+        for (const ProfileEntry& e : m_layout.m_targets)
+            line(e.key, e.value, e.line);
+    }
+    for (const ProfileEntry& group : m_layout.m_groups) {
+        bool any = false;
+        for (const Item& item : m_items) {
+            const LayoutItem& l = *item.layout;
+            if (l.group != group.key)
+                continue;
+            if (!any) {
+                text << "\r\n";
+                section(group.key);
+                any = true;
+            }
+            const bool archive = l.kind == LayoutItem::Kind::archive;
+            line(l.name,
+                 std::to_string(item.size) + "|" + (archive ? "1" : "0") + "|" +
+                     std::to_string(archive ? item.members.size() : 1) + "|" + std::to_string(item.disk) + "|" +
+                     std::to_string(archive ? 0 : l.destination) + "|" + l.comment,
+                 l.line);
+        }
+    }
+    return text.str();
+}
+
+void CSetBuilder::WriteSet() const
+{
+    for (int disk = 1; disk <= m_nDisks; ++disk)
+        fs::create_directory(DiskFolder(disk));
+    if (!m_setupName.empty())
+        CopyFile(m_layout.m_setupProgram, OnDisk(1, m_setupName), m_setupSize);
+    {
+        CBuildFile profile;
+        profile.OpenWrite(OnDisk(1, m_profileName));
+        profile.Write(m_profile.data(), static_cast<unsigned>(m_profile.size()));
+        profile.Close();
+    }
+    for (const Item& item : m_items) {
+        if (item.layout->kind == LayoutItem::Kind::file)
+            CopyFile(item.layout->source, OnDisk(item.disk, item.layout->name), item.size);
+        else
+            WriteVolumes(item);
+    }
+}
+
+void CSetBuilder::WriteVolumes(const Item& item) const
+{
+    std::size_t volume = 0;
+    std::uint64_t at = 0;
+    CBuildFile file;
+    auto open = [&] {
+        const Volume& v = item.volumes[volume];
+        file.OpenWrite(OnDisk(v.disk, v.name));
+        unsigned char signature[kSignatureSize];
+        EncodeSignature(static_cast<std::uint16_t>(volume + 1), signature);
+        file.Write(signature, kSignatureSize);
+    };
+    // Writes bytes of the logical stream, moving to the next volume at each cut.
+    auto write = [&](const unsigned char* bytes, std::uint64_t count) {
+        while (count > 0) {
+            if (at == item.volumes[volume].to) {
+                file.Close();
+                ++volume;
+                open();
+            }
+            const std::uint64_t n = std::min(count, item.volumes[volume].to - at);
+            file.Write(bytes, static_cast<unsigned>(n));
+            bytes += n;
+            count -= n;
+            at += n;
+        }
+    };
+    open();
+    std::vector<unsigned char> buffer(kCopyBuffer);
+    for (const Member& m : item.members) {
+        unsigned char header[kHeaderSize];
+        EncodeHeader(m.header, header);
+        write(header, kHeaderSize);
+        CSetupFile packed;
+        packed.OpenRead(m.packedPath);
+        std::uint64_t left = m.header.packedSize;
+        while (left > 0) {
+            const unsigned n = packed.Read(buffer.data(), static_cast<unsigned>(std::min<std::uint64_t>(kCopyBuffer, left)));
+            if (n == 0)
+                throw CInputError(m_layout.Where(m.layout->line) + "'" + m.layout->source +
+                                  "' changed while the set was built");
+            write(buffer.data(), n);
+            left -= n;
+        }
+    }
+    file.Close();
+}
+
+void CSetBuilder::Verify() const
+{
+    // Every diskette holds no more than it can.
+    for (int disk = 1; disk <= m_nDisks; ++disk) {
+        std::int64_t used = 0;
+        for (const auto& entry : fs::directory_iterator(DiskFolder(disk)))
+            used += Round(static_cast<std::int64_t>(entry.file_size()));
+        if (used > Capacity(disk))
+            throw CInputError("verification: diskette " + std::to_string(disk) + " holds " + Thousands(used) +
+                              " bytes, more than it can");
+    }
+    // The profile reads back as written.
+    CIniFile profile;
+    profile.Load(OnDisk(1, m_profileName));
+    for (const Item& item : m_items) {
+        const IniSection* section = profile.Find(item.layout->group);
+        const IniEntry* entry = section ? section->Find(item.layout->name) : nullptr;
+        if (!entry || std::atoi(SplitFields(entry->value).at(3).c_str()) != item.disk)
+            throw CInputError("verification: the profile does not list '" + item.layout->name + "' as planned");
+    }
+    if (!m_setupName.empty() && !SameContents(m_layout.m_setupProgram, OnDisk(1, m_setupName)))
+        throw CInputError("verification: the copy of the setup program differs from " + m_layout.m_setupProgram);
+    for (const Item& item : m_items) {
+        if (item.layout->kind == LayoutItem::Kind::file) {
+            if (!SameContents(item.layout->source, OnDisk(item.disk, item.layout->name)))
+                throw CInputError("verification: " + OnDisk(item.disk, item.layout->name) + " differs from " +
+                                  item.layout->source);
+        } else {
+            VerifyArchive(item);
+        }
+    }
+}
+
+void CSetBuilder::VerifyArchive(const Item& item) const
+{
+    const std::string first = OnDisk(item.volumes.front().disk, item.volumes.front().name);
+    CSetArchive archive;
+    CMemberFile member;
+    bool inMember = false;
+    std::size_t index = 0;
+    try {
+        const int count = ExpandArchive(archive, first, m_work, member, inMember, [&](const ExpandedMember& m) {
+            if (index >= item.members.size())
+                throw CInputError("verification: " + first + " holds more members than written");
+            const Member& planned = item.members[index++];
+            const MemberHeader& h = m.member.Header();
+            unsigned char written[kHeaderSize], read[kHeaderSize];
+            EncodeHeader(planned.header, written);
+            EncodeHeader(h, read);
+            if (!std::equal(written, written + kHeaderSize, read))
+                throw CInputError("verification: the header of '" + planned.layout->name + "' in " + first +
+                                  " reads back differently");
+            if (!SameContents(planned.layout->source, m.path))
+                throw CInputError("verification: '" + planned.layout->name + "' expands to other bytes than " +
+                                  planned.layout->source);
+        });
+        if (static_cast<std::size_t>(count) != item.members.size())
+            throw CInputError("verification: " + first + " reads back with " + std::to_string(count) + " of " +
+                              std::to_string(item.members.size()) + " members");
+    } catch (const CException& e) {
+        throw CInputError("verification: " + first + ": " + (inMember ? member.GetName() + ": " : std::string()) +
+                          DescribeException(e));
+    }
+    if (archive.m_volumes.size() != item.volumes.size())
+        throw CInputError("verification: " + first + " reads back from " + std::to_string(archive.m_volumes.size()) +
+                          " volumes instead of " + std::to_string(item.volumes.size()));
+    for (std::size_t i = 0; i < item.volumes.size(); ++i)
+        if (fs::path(archive.m_volumes[i]).lexically_normal() !=
+            fs::path(OnDisk(item.volumes[i].disk, item.volumes[i].name)).lexically_normal())
+            throw CInputError("verification: volume " + std::to_string(i + 1) + " of " + first + " was read from " +
+                              archive.m_volumes[i]);
+}
+
+void CSetBuilder::Commit() const
+{
+    std::error_code error;
+    if (!fs::exists(m_outDir, error)) {
+        fs::rename(m_partial, m_outDir, error);
+        if (error)
+            throw CInputError(m_outDir + ": cannot be created: " + error.message());
+        return;
+    }
+    // Replace the earlier set: set it aside, move the new one in, then remove it.
+    const std::string old = m_outDir + ".old";
+    fs::remove_all(old, error);
+    fs::rename(m_outDir, old, error);
+    if (error)
+        throw CInputError(m_outDir + ": cannot be replaced: " + error.message());
+    fs::rename(m_partial, m_outDir, error);
+    if (error) {
+        std::error_code ignored;
+        fs::rename(old, m_outDir, ignored);
+        throw CInputError(m_outDir + ": cannot be replaced: " + error.message());
+    }
+    fs::remove_all(old, error);
+}
+
+void CSetBuilder::PrintSummary() const
+{
+    for (int disk = 1; disk <= m_nDisks; ++disk) {
+        std::vector<std::string> names;
+        if (disk == 1) {
+            if (!m_setupName.empty())
+                names.push_back(m_setupName);
+            names.push_back(m_profileName);
+        }
+        for (const Item& item : m_items) {
+            if (item.layout->kind == LayoutItem::Kind::file && item.disk == disk)
+                names.push_back(item.layout->name);
+            for (std::size_t i = 0; i < item.volumes.size(); ++i)
+                if (item.volumes[i].disk == disk)
+                    names.push_back(item.volumes[i].name +
+                                    (item.volumes.size() > 1 ? " (volume " + std::to_string(i + 1) + " of " +
+                                                                   std::to_string(item.volumes.size()) + ")"
+                                                             : std::string()));
+        }
+        char folder[16];
+        std::snprintf(folder, sizeof folder, "DISK%02d", disk);
+        m_out << folder << ": " << Thousands(static_cast<std::uint64_t>(m_used[disk])) << " of "
+              << Thousands(static_cast<std::uint64_t>(Capacity(disk))) << " bytes:";
+        for (const std::string& name : names)
+            m_out << " " << name;
+        m_out << "\n";
+    }
+    m_out << "Built " << m_nDisks << (m_nDisks == 1 ? " diskette" : " diskettes") << " in " << m_outDir
+          << "; every archive was read back and compared with its sources.\n";
+}
