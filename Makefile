@@ -6,6 +6,8 @@
 BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CONFIG  ?= RelWithDebInfo
+# The code builds without warnings; keep it so.
+WERROR  ?= ON
 
 HOST  := $(BUILD)/host
 WIN64 := $(BUILD)/win64
@@ -19,14 +21,14 @@ deps:
 	@scripts/install-deps.sh
 
 $(HOST)/CMakeCache.txt:
-	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=$(CONFIG)
+	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=$(CONFIG) -DPELTO_WERROR=$(WERROR)
 
 $(WIN64)/CMakeCache.txt:
-	cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=$(CONFIG) \
+	cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=$(CONFIG) -DPELTO_WERROR=$(WERROR) \
 	      -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake
 
 $(WIN32)/CMakeCache.txt:
-	cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=$(CONFIG) -DPELTO_BUILD_TESTS=OFF \
+	cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=$(CONFIG) -DPELTO_WERROR=$(WERROR) -DPELTO_BUILD_TESTS=OFF \
 	      -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake
 
 configure: $(HOST)/CMakeCache.txt $(WIN64)/CMakeCache.txt $(WIN32)/CMakeCache.txt
