@@ -72,10 +72,16 @@ void CMainWnd::OnPaint()
         ::SelectPalette(dc.Get(), old, FALSE);
 }
 
+int CMainWnd::TitleFontHeight(int pixelsPerInch) noexcept
+{
+    // Truncated, not rounded: 24 points at 110 pixels per inch are 36 pixels.
+    return -(kTitlePoints * pixelsPerInch / 72);
+}
+
 void CMainWnd::DrawTitle(HDC dc) const
 {
     // Arial, 24 points as character height, bold italic.
-    const int height = -::MulDiv(kTitlePoints, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
+    const int height = TitleFontHeight(::GetDeviceCaps(dc, LOGPIXELSY));
     CFont font(::CreateFontA(height, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, 0, 0, 0, 0, 0, "Arial"));
     CSelectObject selected(dc, font.GetSafeHandle());
     const int oldMode = ::SetBkMode(dc, TRANSPARENT);

@@ -29,6 +29,10 @@ public:
     CPalette* GetPalette() const noexcept { return m_pPalette.get(); }
     BOOL IsActive() const noexcept { return m_bActive; }
 
+    // The title font's height for a device of `pixelsPerInch` vertical pixels
+    // per inch: 24 points as a character height (negative), truncated.
+    static int TitleFontHeight(int pixelsPerInch) noexcept;
+
     static constexpr COLORREF kGradientTop = 0x00FF0000;  // blue
     static constexpr COLORREF kGradientBottom = 0x00000000;
 

@@ -4,6 +4,7 @@
 #include "ShowcaseRun.h"
 #include "fw/Strings.h"
 #include "res/resource.h"
+#include "ui/MainWnd.h"
 
 #include <gtest/gtest.h>
 
@@ -80,6 +81,14 @@ TEST_F(MainWndTest, CloseAnsweredYesKeepsTheWindowButClearsSuccess)
     CloseAndAnswer(IDYES);
     EXPECT_TRUE(::IsWindowVisible(window));
     EXPECT_EQ(static_cast<long>(showcase::kExitSuccessCleared), EndRun());
+}
+
+TEST(MainWndTitleTest, FontHeightIsTwentyFourPointsTruncated)
+{
+    EXPECT_EQ(-32, CMainWnd::TitleFontHeight(96));
+    EXPECT_EQ(-40, CMainWnd::TitleFontHeight(120));
+    // 24 * 110 / 72 = 36.67: truncated to 36, where rounding would give 37.
+    EXPECT_EQ(-36, CMainWnd::TitleFontHeight(110));
 }
 
 TEST(WndProcExceptionReportTest, ExceptionInAWindowProcedureIsReportedAndTheRunGoesOn)
