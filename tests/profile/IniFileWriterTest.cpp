@@ -65,6 +65,18 @@ TEST_F(IniFileWriterTest, SameEntryInOtherCaseLeavesTheFileUntouched)
     EXPECT_EQ(before, Add(before));
 }
 
+// An entry is the same only with the key trimmed on its left and the value on
+// its right: blanks inside the entry make another entry.
+TEST_F(IniFileWriterTest, BlanksAroundTheEqualsSignMakeAnotherEntry)
+{
+    const std::string keyBlank = "[rename]\r\nC:\\B.DLL =C:\\WINDOWS\\X2.TMP\r\n";
+    EXPECT_EQ(keyBlank + "C:\\B.DLL=C:\\WINDOWS\\X2.TMP\r\n", Add(keyBlank));
+    const std::string valueBlank = "[rename]\r\nC:\\B.DLL= C:\\WINDOWS\\X2.TMP\r\n";
+    EXPECT_EQ(valueBlank + "C:\\B.DLL=C:\\WINDOWS\\X2.TMP\r\n", Add(valueBlank));
+    const std::string outerBlanks = "[rename]\r\n\t C:\\B.DLL=C:\\WINDOWS\\X2.TMP \t\r\n";
+    EXPECT_EQ(outerBlanks, Add(outerBlanks));
+}
+
 TEST_F(IniFileWriterTest, SameEntryInAnotherSectionDoesNotCount)
 {
     EXPECT_EQ("[other]\r\nC:\\B.DLL=C:\\WINDOWS\\X2.TMP\r\n[rename]\r\nC:\\B.DLL=C:\\WINDOWS\\X2.TMP\r\n",
