@@ -2,6 +2,36 @@
 
 #include <windows.h>
 
+namespace {
+
+// Reading in text mode ends at the first Ctrl-Z, and a line is taken only up
+// to a NUL byte: a file holding a NUL, or anything but blanks after a Ctrl-Z,
+// cannot be carried over whole. TRUE for such a file.
+BOOL HoldsBytesTextModeLoses(const CPathName& path)
+{
+    const HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return FALSE;
+    BOOL loses = FALSE;
+    bool afterControlZ = false;
+    char buffer[4096];
+    DWORD got = 0;
+    while (!loses && ::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        for (DWORD i = 0; i < got && !loses; ++i) {
+            const char c = buffer[i];
+            if (c == '\x1a')
+                afterControlZ = true;
+            else if (c == '\0' || (afterControlZ && c != ' ' && c != '\t' && c != '\r' && c != '\n'))
+                loses = TRUE;
+        }
+    }
+    ::CloseHandle(file);
+    return loses;
+}
+
+} // namespace
+
 CTextFileEditor::CTextFileEditor() = default;
 
 CTextFileEditor::~CTextFileEditor()
@@ -26,7 +56,16 @@ BOOL CTextFileEditor::Open(const CPathName& path)
         throw error;
     m_pOutput = std::move(output);
     m_pInput = std::make_unique<CStdioFile>();
-    return m_pInput->Open(m_path, CFile::modeRead | CFile::shareDenyWrite | CFile::typeText);
+    if (!m_pInput->Open(m_path, CFile::modeRead | CFile::shareDenyWrite | CFile::typeText))
+        return FALSE;
+    // Rewritten, such a file would lose the text past the byte: the edit is
+    // abandoned and the file stays as it is.
+    if (HoldsBytesTextModeLoses(m_path)) {
+        m_pInput.reset();
+        Stop();
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL CTextFileEditor::Run()

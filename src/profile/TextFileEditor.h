@@ -6,7 +6,9 @@
 // place only when something new was written and nobody called Stop. A missing
 // old file reads as empty. Creating the scratch file or reading and writing
 // throw the framework's CFileException; the scratch file is then removed and
-// the old file left as it was.
+// the old file left as it was. An old file that reading in text mode cannot
+// carry over whole (a NUL byte, or text after a Ctrl-Z) is never rewritten:
+// Open answers FALSE and the edit is abandoned.
 //
 // Lines are read in pieces of at most 511 characters. A line longer than that
 // is decided once, on its first piece; its other pieces follow that decision

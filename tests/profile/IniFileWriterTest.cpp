@@ -65,6 +65,18 @@ TEST_F(IniFileWriterTest, SameEntryInOtherCaseLeavesTheFileUntouched)
     EXPECT_EQ(before, Add(before));
 }
 
+// An entry is the same only with the key trimmed on its left and the value on
+// its right: blanks inside the entry make another entry.
+TEST_F(IniFileWriterTest, BlanksAroundTheEqualsSignMakeAnotherEntry)
+{
+    const std::string keyBlank = "[rename]\r\nC:\\B.DLL =C:\\WINDOWS\\X2.TMP\r\n";
+    EXPECT_EQ(keyBlank + "C:\\B.DLL=C:\\WINDOWS\\X2.TMP\r\n", Add(keyBlank));
+    const std::string valueBlank = "[rename]\r\nC:\\B.DLL= C:\\WINDOWS\\X2.TMP\r\n";
+    EXPECT_EQ(valueBlank + "C:\\B.DLL=C:\\WINDOWS\\X2.TMP\r\n", Add(valueBlank));
+    const std::string outerBlanks = "[rename]\r\n\t C:\\B.DLL=C:\\WINDOWS\\X2.TMP \t\r\n";
+    EXPECT_EQ(outerBlanks, Add(outerBlanks));
+}
+
 TEST_F(IniFileWriterTest, SameEntryInAnotherSectionDoesNotCount)
 {
     EXPECT_EQ("[other]\r\nC:\\B.DLL=C:\\WINDOWS\\X2.TMP\r\n[rename]\r\nC:\\B.DLL=C:\\WINDOWS\\X2.TMP\r\n",
@@ -120,6 +132,22 @@ TEST_F(IniFileWriterTest, FileThatCannotBeReadIsNeverReplaced)
     ::CloseHandle(held);
     EXPECT_EQ(before, ReadFileBytes(m_path));
     EXPECT_EQ(std::set<std::string>{"wininit.ini"}, FilesIn(m_dir));
+}
+
+// Text mode stops reading at a Ctrl-Z and a line ends at a NUL byte: a file
+// with either inside is left whole rather than rewritten without its rest. A
+// Ctrl-Z that only ends the file costs nothing.
+TEST_F(IniFileWriterTest, TextThatReadingWouldLoseKeepsTheFileUntouched)
+{
+    for (const std::string& before : {std::string("[boot]\r\nx=y\x1a\r\n[rename]\r\nA=1\r\n"),
+                                      std::string("[rename]\r\nA=1\0B\r\nC=2\r\n", 22)}) {
+        WriteFileBytes(m_path, before);
+        CIniFileWriter writer{CPathName(m_path)};
+        EXPECT_FALSE(writer.AddEntry("rename", "C:\\B.DLL", "C:\\WINDOWS\\X2.TMP"));
+        EXPECT_EQ(before, ReadFileBytes(m_path));
+        EXPECT_EQ(std::set<std::string>{"wininit.ini"}, FilesIn(m_dir));
+    }
+    EXPECT_EQ("[rename]\r\nA=1\r\nC:\\B.DLL=C:\\WINDOWS\\X2.TMP\r\n", Add("[rename]\r\nA=1\r\n\x1a"));
 }
 
 TEST_F(IniFileWriterTest, FailedCommitKeepsTheOldFile)

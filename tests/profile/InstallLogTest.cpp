@@ -152,6 +152,47 @@ TEST_F(InstallLogTest, SecondInstallationUpdatesTheLog)
     EXPECT_EQ(sections, SectionNames(log));
 }
 
+// An install log as an earlier installation left it, written by hand: loaded
+// like a setup profile and written back, it gives its own lines again, less
+// what the writers leave out (the predefined destinations, targets without a
+// path) and with numbers in the form the writers give them.
+TEST_F(InstallLogTest, HandWrittenLogIsWrittenBackFieldForField)
+{
+    WriteFileBytes(log.GetPath(), "[MAIN]\r\n"
+                                  "pelto.exe=0|1|0\r\n"
+                                  "[destinations]\r\n"
+                                  "0=PELTO|-1|C:\\PELTO\\\r\n"
+                                  "1=DATA|0|C:\\PELTO\\DATA\\\r\n"
+                                  "7=|0|C:\\TOOLS\r\n"
+                                  "-3=|-1|D:\\SHARED\\\r\n"
+                                  "[groups]\r\n"
+                                  "MAIN=Program files|The program|1|1|0\r\n"
+                                  "Help=Help files||0|2|1\r\n"
+                                  "[targets]\r\n"
+                                  "pelto.exe=-1|70000|1|Pelto Editor|/s x|PELTO.ICO|C:\\PELTO\\PELTO.EXE\r\n"
+                                  "help.exe=1|0|0|Help|||\r\n");
+    Model model;
+    model.Load(log);
+    EXPECT_EQ("D:\\SHARED\\", model.destinations.GetPath(DEST_SYSTEM).GetPath());
+    const CTarget* pelto = model.targets.FindTarget("PELTO.EXE");
+    ASSERT_NE(nullptr, pelto);
+    EXPECT_EQ(-1, pelto->m_nIconIndex);
+    EXPECT_EQ(4464, pelto->m_nNumber2);
+
+    CPathName again(dir / "again.log");
+    ASSERT_TRUE(WriteInstallModel(again, model.destinations, model.groups, model.targets));
+    EXPECT_EQ((std::vector<std::string>{"destinations", "groups", "targets"}), SectionNames(again));
+    const std::map<std::string, std::string> destinations = {
+        {"0", "PELTO|-1|C:\\PELTO\\"}, {"1", "DATA|0|C:\\PELTO\\DATA\\"}, {"7", "|0|C:\\TOOLS"}};
+    EXPECT_EQ(destinations, Section(again, "destinations"));
+    const std::map<std::string, std::string> groups = {{"MAIN", "Program files|The program|1|1|0"},
+                                                       {"Help", "Help files||0|1|1"}};
+    EXPECT_EQ(groups, Section(again, "groups"));
+    const std::map<std::string, std::string> targets = {
+        {"pelto.exe", "-1|4464|1|Pelto Editor|/s x|PELTO.ICO|C:\\PELTO\\PELTO.EXE"}};
+    EXPECT_EQ(targets, Section(again, "targets"));
+}
+
 using LogLineTest = ProfileFixture;
 
 TEST_F(LogLineTest, FileLineFlagsAreZeroOrOne)
