@@ -338,6 +338,24 @@ TEST_F(DisksetFixture, ArchivesOfAnotherWriterAreListedTestedAndExtracted)
     EXPECT_NE(std::string::npos, run.err.find("exists")) << run.err;
 }
 
+// Archives whose names differ only in a last character one apart are not
+// taken for volumes of one archive when the first ends without the second.
+TEST_F(DisksetFixture, ArchiveNamedLikeANextVolumeIsTestedOnItsOwn)
+{
+    fs::create_directory(dir / "set");
+    WriteFileBytes(dir / "set/CASE1", Signature() + LogicalStream({Prepared({"A.TXT", text})}));
+    TestMember damaged{"B.TXT", small};
+    damaged.checksumGiven = true;
+    damaged.checksum = ReferenceChecksum(small) ^ 1;
+    WriteFileBytes(dir / "set/CASE2", Signature() + LogicalStream({Prepared(damaged)}));
+    WriteFileBytes(dir / "set/CASE3", Signature() + LogicalStream({Prepared({"C.TXT", small})}));
+    const Outcome run = Diskset({"test", dir / "set"});
+    EXPECT_EQ(1, run.status) << run.out;
+    EXPECT_NE(std::string::npos, run.err.find("CASE2: B.TXT: Archive file damaged (CRC Mismatch)")) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("CASE3: 1 member, 12 bytes, 1 volume: OK")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("3 archives, 0 plain files: 1 fault")) << run.out;
+}
+
 TEST_F(DisksetFixture, ExtractRefusesNamesThatLeaveTheFolder)
 {
     WriteFileBytes(dir / "EVIL.Z", Signature() + LogicalStream({Prepared({"..", "x"}), Prepared({"ok.txt", "y"})}));
