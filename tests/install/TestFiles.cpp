@@ -33,21 +33,6 @@ void SetModifiedTime(const std::string& path, long long seconds)
         throw std::runtime_error("cannot set the time of " + path);
 }
 
-std::set<std::string> FilesIn(const std::string& dir)
-{
-    std::set<std::string> names;
-    WIN32_FIND_DATAA data;
-    const HANDLE search = ::FindFirstFileA((dir + "*").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.insert(data.cFileName);
-    } while (::FindNextFileA(search, &data));
-    ::FindClose(search);
-    return names;
-}
-
 CHeldOpen::CHeldOpen(const std::string& path, bool shareDelete)
 {
     static int serial = 0;

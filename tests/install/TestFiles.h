@@ -10,9 +10,6 @@ std::string TestProgramDir();
 std::string TestDll(const std::string& name);
 // Sets the last-write time of a file (seconds since 1970).
 void SetModifiedTime(const std::string& path, long long seconds);
-// Names of the files (not directories) in a folder given with its trailing
-// backslash, so that a scratch or backup file left behind shows.
-std::set<std::string> FilesIn(const std::string& dir);
 
 // Keeps a file open in another process (HoldOpen.exe) without delete sharing,
 // as a program using it would, until destroyed. With shareDelete the file can

@@ -11,22 +11,6 @@
 
 namespace {
 
-// Every file in a folder, so that a scratch file left behind shows.
-std::set<std::string> FilesIn(const TempDir& dir)
-{
-    std::set<std::string> names;
-    WIN32_FIND_DATAA data;
-    const HANDLE search = ::FindFirstFileA((dir / "*").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.insert(data.cFileName);
-    } while (::FindNextFileA(search, &data));
-    ::FindClose(search);
-    return names;
-}
-
 // Adding one entry to section "rename" of wininit.ini.
 class IniFileWriterTest : public ::testing::Test {
 protected:

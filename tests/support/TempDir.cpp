@@ -58,3 +58,14 @@ bool FileExists(const std::string& path)
     std::error_code ignored;
     return fs::exists(path, ignored);
 }
+
+std::set<std::string> FilesIn(const std::string& dir)
+{
+    std::set<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(dir, ignored)) {
+        if (!entry.is_directory(ignored))
+            names.insert(entry.path().filename().string());
+    }
+    return names;
+}

@@ -1,5 +1,6 @@
 #pragma once
 // A fresh folder for one test, removed with everything in it afterwards.
+#include <set>
 #include <string>
 
 class TempDir {
@@ -22,3 +23,7 @@ private:
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// Names of the files (not folders) in a folder, so that a scratch or backup
+// file left behind shows.
+std::set<std::string> FilesIn(const std::string& dir);
+inline std::set<std::string> FilesIn(const TempDir& dir) { return FilesIn(dir.Path()); }
