@@ -1,8 +1,9 @@
 #pragma once
 // Resource ids shared by the resource script and the code: dialog templates
-// (IDD_), controls (IDC_), strings (IDS_). Plain #defines: the resource
-// compiler reads this file too.
+// (IDD_), controls (IDC_), icons (IDI_), strings (IDS_). Plain #defines: the
+// resource compiler reads this file too.
 
+// ---- Strings ---------------------------------------------------------------
 // Strings the code loads by name. The titles and explanations of the error
 // messages are reached through the exception classes' message tables, which
 // name their ids there.
@@ -20,13 +21,68 @@
 #define IDS_CREATE_FOLDER_QUESTION    24     // %s: the folder that does not exist
 #define IDS_PATH_EMPTY                27
 #define IDS_DISKETTE_FILE_MISSING     28     // %s: full path of the file looked for
+#define IDS_INVALID_LOCATION          29     // %s: a location that is no usable directory path
 #define IDS_STATUS_SUCCESS            57345  // status report; failure is the next id
 #define IDS_STATUS_FAILED             57346
 
-// Icons.
+// ---- Icons -----------------------------------------------------------------
 #define IDI_PROGRAM                   4      // the program's icon
+#define IDI_GROUP                     101    // program group page
+#define IDI_DIRECTORY                 102    // destination page
+#define IDI_SETUP                     103    // welcome and finished pages
+#define IDI_CONDITIONS                132    // install conditions page
+#define IDI_COPY                      133    // copy page
+#define IDI_READ_PROFILE              134    // reading the setup information
+#define IDI_REMOVE_FILES              136    // removing files
+#define IDI_ALERT                     137    // failure page, removal confirmation
+#define IDI_REGISTER                  142    // registering and unregistering
 
-// Error dialog: heading, title, the explanation behind "More>>".
+// ---- Wizard pages ------------------------------------------------------------
+// A page is known by its template id.
+#define IDD_WELCOME                   102
+#define IDD_DIRECTORY                 104
+#define IDD_GROUP                     106
+#define IDD_COPY                      108
+#define IDD_DISKETTE_PROMPT           113
+#define IDD_READ_PROFILE              114
+#define IDD_FINISHED                  115
+#define IDD_FAILED                    116
+#define IDD_CONDITIONS                1537
+#define IDD_REMOVE_CONFIRM            1545
+#define IDD_REMOVE_FILES              1546
+#define IDD_REMOVED                   1547
+#define IDD_REGISTER                  1549
+#define IDD_UNREGISTER                1550
+#define IDD_RESTART                   1558
+// The row of navigation buttons under the interactive pages (a child dialog).
+#define IDD_NAVIGATION_BAR            129
+// The folder browser opened from the destination page.
+#define IDD_FOLDER                    138
+
+// Controls of the pages.
+#define IDC_BROWSE                    4      // destination page: "B&rowse..."
+#define IDC_NAV_HELP                  9      // navigation bar: "&Help", never visible
+#define IDC_PAGE_ICON                 1000   // the icon of the welcome, conditions and removal pages
+#define IDC_LOCATION                  1001   // destination page: the location
+#define IDC_FOLDER_PATH               1002   // folder dialog: the chosen path (edit)
+#define IDC_NEW_GROUP                 1004   // group page: "Create &new group:"
+#define IDC_EXISTING_GROUP            1005   // group page: "Use &existing group:"
+#define IDC_GROUP_NAME                1006   // group page: the new group's name
+#define IDC_GROUP_LIST                1007   // group page: the existing groups
+#define IDC_SOURCE_FILE               1008   // copy page: the archive item being installed
+#define IDC_DESTINATION_FILE          1009   // copy page: the file being installed
+#define IDC_GAUGE                     1010   // copy page: the gauge (a black frame in the template)
+#define IDC_NEXT                      1020   // navigation bar: "Next >"
+#define IDC_BACK                      1027   // navigation bar: "< &Back"
+#define IDC_REQUIREMENTS              1029   // conditions page: the unmet requirements
+#define IDC_REMOVED_FILE              1031   // removal page: the file being removed
+#define IDC_FOLDER_PATH_TEXT          1034   // folder dialog: the chosen path (static)
+#define IDC_RESTART                   1035   // restart page: restart Windows now
+#define IDC_FINISH_NO_RESTART         1036   // restart page: finish without restarting
+
+
+// ---- Error dialog --------------------------------------------------------------
+// The heading, title, the explanation behind "More>>".
 #define IDD_ERROR                     1544
 #define IDC_ERROR_MORE                119    // "&More>>": collapse and expand
 #define IDC_ERROR_CORNER              123    // hidden frame: bottom-right corner of the collapsed dialog
