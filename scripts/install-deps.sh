@@ -3,7 +3,7 @@
 set -eu
 packages="cmake make g++ gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix \
 gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64 \
-libz-mingw-w64-dev zlib1g-dev googletest wine wine64 xvfb xauth x11-utils imagemagick \
+libz-mingw-w64-dev zlib1g-dev googletest wine wine64 fonts-wine xvfb xauth x11-utils imagemagick \
 clang libclang-rt-14-dev"
 missing=""
 for p in $packages; do
