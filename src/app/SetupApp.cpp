@@ -1,0 +1,166 @@
+#include "app/SetupApp.h"
+
+#include "app/CommandLine.h"
+#include "engine/ArchiveItem.h"
+#include "errors/ErrorDialog.h"
+#include "fw/Strings.h"
+#include "profile/DestinationMap.h"
+#include "profile/DisketteArray.h"
+#include "profile/FileGroupMap.h"
+#include "profile/TargetMap.h"
+#include "res/resource.h"
+#include "ui/MainWnd.h"
+#include "wizard/SetupPage.h"
+
+#include <cctype>
+#include <cstring>
+
+namespace {
+
+const char kLogFileName[] = "pelto.log";
+const char kProfileExtension[] = "ini";
+
+// Characters no file or directory name can hold; ':' is allowed after the
+// drive letter only.
+bool IsForbiddenInPath(unsigned char c) noexcept
+{
+    return c < 0x20 || std::strchr("<>\"|?*", c) != nullptr;
+}
+
+bool IsSeparator(char c) noexcept
+{
+    return c == '\\' || c == '/';
+}
+
+} // namespace
+
+BOOL ParseLocation(const std::string& text, BOOL absolute, CPathName& path)
+{
+    if (text.empty())
+        return FALSE;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (::IsDBCSLeadByte(c) && i + 1 < text.size()) {
+            ++i;  // the trail byte may look like a separator or a forbidden character
+            continue;
+        }
+        if (IsForbiddenInPath(c) || (c == ':' && i != 1))
+            return FALSE;
+    }
+    const bool hasDrive = text.size() >= 2 && text[1] == ':';
+    if (hasDrive && !std::isalpha(static_cast<unsigned char>(text[0])))
+        return FALSE;
+    if (absolute) {
+        const bool rootedOnDrive = hasDrive && text.size() >= 3 && IsSeparator(text[2]);
+        const bool onServer = text.size() > 2 && IsSeparator(text[0]) && IsSeparator(text[1]);
+        if (!rootedOnDrive && !onServer)
+            return FALSE;
+    }
+    CPathName parsed;
+    if (!parsed.SetDriveDirectory(text))
+        return FALSE;
+    path = parsed;
+    return TRUE;
+}
+
+CSetupApp::CSetupApp() = default;
+
+CSetupApp::~CSetupApp() = default;
+
+CSetupApp& SetupApp()
+{
+    return static_cast<CSetupApp&>(*AfxGetApp());
+}
+
+BOOL CSetupApp::InitInstance()
+{
+    m_pDestinations = std::make_unique<CDestinationMap>();
+    m_pGroups = std::make_unique<CFileGroupMap>();
+    m_pTargets = std::make_unique<CTargetMap>();
+    m_pArchiveItems = std::make_unique<CArchiveItemList>();
+    m_pDiskettes = std::make_unique<CDisketteArray>();
+
+    m_strTitle = AfxLoadString(IDS_SETUP_TITLE);
+    m_strGroupName = AfxLoadString(IDS_DEFAULT_GROUP_NAME);
+    m_strProgramFile = AfxLoadString(IDS_PROGRAM_FILE);
+    m_strProductName = AfxLoadString(IDS_PRODUCT_NAME);
+
+    m_pProfilePath = std::make_unique<CPathName>();
+    m_pProfilePath->SetModuleFileName();
+    m_pProfilePath->SetExtension(kProfileExtension);
+    m_pSourceDir = std::make_unique<CPathName>(CPathName::pathModuleDir);
+    m_pLogPath = std::make_unique<CPathName>(CPathName::pathWindowsDir);
+    m_pLogPath->SetFileName(kLogFileName);
+
+    SetDialogBkColor(RGB(192, 192, 192), RGB(0, 0, 0));
+
+    if (!ApplyCommandLine())
+        return FALSE;
+
+    m_pBackground = std::make_unique<CMainWnd>(m_strTitle, m_bBatch, m_bSuccess);
+    if (!m_pBackground->CreateBackground())
+        return FALSE;
+    m_pMainWnd = m_pBackground.get();
+
+    if (m_bUninstall) {
+        *m_pProfilePath = *m_pLogPath;
+        ShowPage(IDD_REMOVE_CONFIRM, FALSE);
+    } else {
+        ShowPage(IDD_WELCOME, FALSE);
+    }
+    return TRUE;
+}
+
+BOOL CSetupApp::ApplyCommandLine()
+{
+    const CCommandLine commandLine(m_strCmdLine.c_str(), '/');
+    const SetupOptions options = GetSetupOptions(commandLine);
+    if (!options.sourceDir.empty()) {
+        // A directory that cannot be taken whole must not leave the run
+        // reading another diskette set than the one named.
+        CPathName directory;
+        if (!ParseLocation(options.sourceDir, FALSE, directory) ||
+            !m_pProfilePath->SetDriveDirectory(options.sourceDir)) {
+            AfxMessageBox(ExpandHeading(IDS_INVALID_LOCATION, options.sourceDir.c_str()).c_str(),
+                          MB_OK | MB_ICONEXCLAMATION);
+            m_bSuccess = FALSE;
+            return FALSE;
+        }
+        SetSourceDirectory(options.sourceDir);
+    }
+    m_bBatch = options.batch;
+    m_bIgnoreConditions = options.ignoreConditions;
+    m_bUninstall = options.uninstall;
+    return TRUE;
+}
+
+BOOL CSetupApp::SetSourceDirectory(const std::string& text)
+{
+    return m_pSourceDir->SetDriveDirectory(text);
+}
+
+int CSetupApp::ExitInstance()
+{
+    DestroyAllPages();
+    ReleaseModel();
+    m_pBackground.reset();
+    return m_bSuccess ? 0 : 1;
+}
+
+void CSetupApp::ReleaseModel() noexcept
+{
+    m_pArchiveItems.reset();
+    m_pDiskettes.reset();
+    m_pTargets.reset();
+    m_pGroups.reset();
+    m_pDestinations.reset();
+    m_pProfilePath.reset();
+    m_pSourceDir.reset();
+    m_pLogPath.reset();
+}
+
+LRESULT CSetupApp::ProcessWndProcException(const CException& e, const MSG*)
+{
+    ErrorMessage(IDS_SETUP_CANNOT_CONTINUE, e);
+    return 0;
+}

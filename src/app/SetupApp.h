@@ -1,0 +1,72 @@
+#pragma once
+// The setup program's application object. It owns everything that lives for
+// the whole run: the install model, the three paths of the run, the product's
+// strings and the run flags. Start-up builds them, applies the command line,
+// opens the background window and shows the first wizard page; the run ends
+// when the wizard destroys the background window.
+#include "fw/App.h"
+#include "system/PathName.h"
+
+#include <memory>
+#include <string>
+
+class CArchiveItemList;
+class CDestinationMap;
+class CDisketteArray;
+class CFileGroupMap;
+class CMainWnd;
+class CTargetMap;
+
+class CSetupApp : public CWinApp {
+public:
+    CSetupApp();
+    ~CSetupApp() override;
+
+    BOOL InitInstance() override;
+    // Ends the run: the pages are destroyed and the model released. The
+    // process ends with 0 when the run succeeded and 1 otherwise.
+    int ExitInstance() override;
+    // Reports it under "Setup cannot continue"; the run goes on.
+    LRESULT ProcessWndProcException(const CException& e, const MSG* msg) override;
+
+    // The directory that holds the archive files of the current diskette.
+    BOOL SetSourceDirectory(const std::string& text);
+    // The background window; null before start-up created it.
+    CMainWnd* GetBackground() const noexcept { return m_pBackground.get(); }
+
+    std::string m_strTitle;
+    std::string m_strGroupName;
+    std::string m_strProductName;
+    std::string m_strProgramFile;
+    BOOL m_bUninstall = FALSE;
+    std::unique_ptr<CDestinationMap> m_pDestinations;
+    std::unique_ptr<CFileGroupMap> m_pGroups;
+    std::unique_ptr<CTargetMap> m_pTargets;
+    std::unique_ptr<CArchiveItemList> m_pArchiveItems;
+    std::unique_ptr<CDisketteArray> m_pDiskettes;
+    std::unique_ptr<CPathName> m_pProfilePath;
+    std::unique_ptr<CPathName> m_pSourceDir;
+    std::unique_ptr<CPathName> m_pLogPath;
+    BOOL m_bSuccess = TRUE;
+    BOOL m_bBatch = FALSE;
+    BOOL m_bIgnoreConditions = FALSE;
+    BOOL m_bRestartNeeded = FALSE;
+
+private:
+    // Applies the options of the command line; FALSE when the run cannot
+    // start (a source directory that is no usable location).
+    BOOL ApplyCommandLine();
+    void ReleaseModel() noexcept;
+
+    std::unique_ptr<CMainWnd> m_pBackground;
+};
+
+// The application object of the running setup program.
+CSetupApp& SetupApp();
+
+// Parses a directory location typed by the user or given on the command line
+// ('C:\PELTO', 'D:\Program Files\Pelto\', '\\server\share\Pelto') into `path`.
+// FALSE for text that is no usable directory: empty, too long for a path, with
+// characters a file name cannot hold, or (with `absolute`) without a drive or
+// server, which would be taken relative to the current directory.
+BOOL ParseLocation(const std::string& text, BOOL absolute, CPathName& path);

@@ -1,0 +1,367 @@
+#include "wizard/Pages.h"
+
+#include "app/SetupApp.h"
+#include "engine/ArchiveItem.h"
+#include "errors/ErrorDialog.h"
+#include "fw/Strings.h"
+#include "profile/DestinationMap.h"
+#include "profile/DisketteArray.h"
+#include "profile/FileGroupMap.h"
+#include "profile/TargetMap.h"
+#include "res/resource.h"
+#include "system/ProgmanGroups.h"
+#include "wizard/FolderDialog.h"
+
+#include <cctype>
+
+namespace {
+
+// The installation type the destination page selects the file groups for.
+constexpr int kInstallationType = 2;
+
+// The gauge's window style: child, visible, border.
+constexpr DWORD kGaugeStyle = WS_CHILD | WS_VISIBLE | WS_BORDER;
+static_assert(kGaugeStyle == 0x50800000);
+
+// The first drive, 'A' to 'Z', that Windows reports as a fixed disk; 'C'
+// when there is none, the drive Windows itself is usually on.
+char FirstFixedDrive()
+{
+    for (char letter = 'a'; letter <= 'z'; ++letter) {
+        const char root[] = {letter, ':', '\\', '\0'};
+        if (::GetDriveTypeA(root) == DRIVE_FIXED)
+            return static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    }
+    return 'C';
+}
+
+} // namespace
+
+// ---- The page factory -----------------------------------------------------------
+
+CSetupPage* CreatePage(int id)
+{
+    std::unique_ptr<CSetupPage> page;
+    switch (id) {
+    case IDD_WELCOME: page = std::make_unique<CWelcomePage>(); break;
+    case IDD_READ_PROFILE: page = std::make_unique<CReadProfilePage>(); break;
+    case IDD_CONDITIONS: page = std::make_unique<CConditionsPage>(); break;
+    case IDD_DIRECTORY: page = std::make_unique<CDirectoryPage>(); break;
+    case IDD_GROUP: page = std::make_unique<CGroupPage>(); break;
+    case IDD_COPY: page = std::make_unique<CCopyPage>(); break;
+    case IDD_REGISTER: page = std::make_unique<CRegisterPage>(); break;
+    case IDD_FINISHED: page = std::make_unique<CFinishedPage>(); break;
+    case IDD_RESTART: page = std::make_unique<CRestartPage>(); break;
+    case IDD_FAILED: page = std::make_unique<CFailedPage>(); break;
+    case IDD_REMOVE_CONFIRM: page = std::make_unique<CRemoveConfirmPage>(); break;
+    case IDD_REMOVE_FILES: page = std::make_unique<CRemoveFilesPage>(); break;
+    case IDD_UNREGISTER: page = std::make_unique<CUnregisterPage>(); break;
+    case IDD_REMOVED: page = std::make_unique<CRemovedPage>(); break;
+    default: return nullptr;
+    }
+    return RegisterPage(std::move(page));
+}
+
+// ---- Pages without behaviour of their own -----------------------------------------
+
+CWelcomePage::CWelcomePage() : CSetupPage(IDD_WELCOME, IDD_READ_PROFILE) {}
+
+CFinishedPage::CFinishedPage() : CSetupPage(IDD_FINISHED, kEndOfSetup)
+{
+    m_nNavBarId = 0;
+}
+
+CFailedPage::CFailedPage() : CSetupPage(IDD_FAILED, kEndOfSetup)
+{
+    m_nNavBarId = 0;
+}
+
+CRemovedPage::CRemovedPage() : CSetupPage(IDD_REMOVED, kEndOfSetup)
+{
+    m_nNavBarId = 0;
+}
+
+// ---- Reading the profile ----------------------------------------------------------
+
+CReadProfilePage::CReadProfilePage()
+    : CSetupPage(IDD_READ_PROFILE, SetupApp().m_bUninstall ? IDD_REMOVE_FILES : IDD_CONDITIONS)
+{
+    m_nNavBarId = 0;
+}
+
+BOOL CReadProfilePage::ShouldShow()
+{
+    return !m_bVisited;
+}
+
+int CReadProfilePage::Step()
+{
+    CSetupApp& app = SetupApp();
+    const CPathName profile = *app.m_pProfilePath;
+    app.m_pDestinations->LoadFromProfile(profile);
+    PumpMessages();
+    app.m_pGroups->LoadFromProfile(profile);
+    PumpMessages();
+    app.m_pTargets->LoadFromProfile(profile);
+    PumpMessages();
+    app.m_pArchiveItems->LoadFromProfile(profile, *app.m_pGroups);
+    PumpMessages();
+    app.m_pDiskettes->LoadFromProfile(profile);
+    PumpMessages();
+    return m_nNextId;
+}
+
+// ---- Install conditions ---------------------------------------------------------
+
+CConditionsPage::CConditionsPage() : CSetupPage(IDD_CONDITIONS, IDD_DIRECTORY) {}
+
+BOOL CConditionsPage::ShouldShow()
+{
+    return !ConditionsMet();
+}
+
+BOOL CConditionsPage::ConditionsMet()
+{
+    return TRUE;
+}
+
+BOOL CConditionsPage::OnInitDialog()
+{
+    CSetupPage::OnInitDialog();
+    if (!SetupApp().m_bIgnoreConditions)
+        m_nNextId = IDD_FAILED;
+    return TRUE;
+}
+
+void CConditionsPage::DoDataExchange(CDataExchange* dx)
+{
+    DDX_Text(dx, IDC_REQUIREMENTS, m_strRequirements);
+}
+
+// ---- Destination directory ---------------------------------------------------------
+
+CDirectoryPage::CDirectoryPage() : CSetupPage(IDD_DIRECTORY, IDD_GROUP) {}
+
+BOOL CDirectoryPage::OnInitDialog()
+{
+    CSetupPage::OnInitDialog();
+    CPathName proposal;
+    proposal.SetDrive(FirstFixedDrive());
+    proposal.SetDirectory(SetupApp().m_pDestinations->GetName(DEST_MAIN));
+    m_strLocation = proposal.GetDriveDirectory();
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDirectoryPage::DoDataExchange(CDataExchange* dx)
+{
+    DDX_Text(dx, IDC_LOCATION, m_strLocation);
+}
+
+BOOL CDirectoryPage::OnCommand(UINT id, UINT code, HWND control)
+{
+    switch (id) {
+    case IDC_BROWSE:
+        if (code == BN_CLICKED)
+            OnBrowse();
+        return code == BN_CLICKED;
+    default:
+        return CSetupPage::OnCommand(id, code, control);
+    }
+}
+
+void CDirectoryPage::OnBrowse()
+{
+    UpdateData(TRUE);
+    CFolderDialog dialog;
+    dialog.Browse(m_strLocation, FALSE, TRUE, FALSE);
+    UpdateData(FALSE);
+}
+
+void CDirectoryPage::OnOK()
+{
+    UpdateData(TRUE);
+    CPathName path;
+    if (!ParseLocation(m_strLocation, TRUE, path)) {
+        // Refused whole, so that no other directory than the one typed is made.
+        AfxMessageBox(ExpandHeading(IDS_INVALID_LOCATION, m_strLocation.c_str()).c_str(),
+                      MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (!path.DirectoryExists() && !path.CreateDirectory(TRUE)) {
+        AfxMessageBox(IDS_CANNOT_CREATE_DIRECTORY, MB_OK);
+        return;
+    }
+    CSetupApp& app = SetupApp();
+    app.m_pDestinations->SetPath(DEST_MAIN, path);
+    app.m_pDestinations->ResolveAll();
+    GoNext();
+    app.m_pGroups->SelectType(kInstallationType);
+}
+
+// ---- Program group --------------------------------------------------------------------
+
+CGroupPage::CGroupPage() : CSetupPage(IDD_GROUP, IDD_COPY) {}
+
+BOOL CGroupPage::OnInitDialog()
+{
+    CSetupPage::OnInitDialog();
+    m_hGroupList = GetDlgItem(IDC_GROUP_LIST);
+    CSetupApp& app = SetupApp();
+    if (!app.m_bBatch) {
+        CProgmanGroups groups;
+        groups.ListGroups(m_hGroupList);
+        SetDlgItemText(IDC_GROUP_NAME, app.m_strGroupName.c_str());
+    }
+    CheckRadio(IDC_NEW_GROUP);
+    return TRUE;
+}
+
+BOOL CGroupPage::OnCommand(UINT id, UINT code, HWND control)
+{
+    switch (id) {
+    case IDC_GROUP_LIST:
+        if (code == LBN_SELCHANGE)
+            CheckRadio(IDC_EXISTING_GROUP);
+        return code == LBN_SELCHANGE;
+    case IDC_GROUP_NAME:
+        if (code == EN_CHANGE)
+            CheckRadio(IDC_NEW_GROUP);
+        return code == EN_CHANGE;
+    case IDC_EXISTING_GROUP:
+        if (code == BN_CLICKED)
+            OnExistingGroupClicked();
+        return code == BN_CLICKED;
+    default:
+        return CSetupPage::OnCommand(id, code, control);
+    }
+}
+
+void CGroupPage::CheckRadio(int id) const
+{
+    ::CheckRadioButton(m_hWnd, IDC_NEW_GROUP, IDC_EXISTING_GROUP, id);
+}
+
+void CGroupPage::OnExistingGroupClicked() const
+{
+    if (::SendMessageA(m_hGroupList, LB_GETCURSEL, 0, 0) == LB_ERR)
+        ::SendMessageA(m_hGroupList, LB_SETCURSEL, 0, 0);
+}
+
+std::string CGroupPage::ChosenGroupName() const
+{
+    const bool newGroup = ::IsDlgButtonChecked(m_hWnd, IDC_NEW_GROUP) == BST_CHECKED;
+    std::string name = newGroup ? GetDlgItemText(IDC_GROUP_NAME) : GetListSelection(IDC_GROUP_LIST);
+    // An unattended run leaves the name box empty, and an empty list offers
+    // nothing to choose: the product's own group then.
+    if (name.empty() && (SetupApp().m_bBatch || !newGroup))
+        name = AfxLoadString(IDS_DEFAULT_GROUP_NAME);
+    return name;
+}
+
+void CGroupPage::OnOK()
+{
+    SetupApp().m_strGroupName = ChosenGroupName();
+    GoNext();
+}
+
+// ---- Copying ---------------------------------------------------------------------------
+
+CCopyPage::CCopyPage() : CSetupPage(IDD_COPY, IDD_REGISTER)
+{
+    m_nNavBarId = 0;
+}
+
+BOOL CCopyPage::OnInitDialog()
+{
+    CSetupPage::OnInitDialog();
+    m_gauge.Create(kGaugeStyle, RECT{}, this, IDC_GAUGE);
+    return TRUE;
+}
+
+void CCopyPage::OnCancel()
+{
+    m_bCancelRequested = TRUE;
+}
+
+int CCopyPage::Step()
+{
+    m_gauge.m_nMin = 1;
+    m_gauge.m_nMax = SetupApp().m_pArchiveItems->TotalBytes();
+    m_gauge.SetPos(0, FALSE);
+    return m_nNextId;
+}
+
+// ---- Registering and unregistering ---------------------------------------------------
+
+CRegisterPage::CRegisterPage() : CSetupPage(IDD_REGISTER, IDD_FINISHED)
+{
+    m_nNavBarId = 0;
+}
+
+int CRegisterPage::Step()
+{
+    const CSetupApp& app = SetupApp();
+    if (!app.m_bSuccess)
+        return IDD_FAILED;
+    return app.m_bRestartNeeded ? IDD_RESTART : m_nNextId;
+}
+
+CUnregisterPage::CUnregisterPage() : CSetupPage(IDD_UNREGISTER, IDD_REMOVED)
+{
+    m_nNavBarId = 0;
+}
+
+int CUnregisterPage::Step()
+{
+    return SetupApp().m_bSuccess ? m_nNextId : IDD_FAILED;
+}
+
+// ---- Restart ----------------------------------------------------------------------------
+
+CRestartPage::CRestartPage() : CSetupPage(IDD_RESTART, kEndOfSetup)
+{
+    m_nNavBarId = 0;
+}
+
+BOOL CRestartPage::OnCommand(UINT id, UINT code, HWND control)
+{
+    if (code == BN_CLICKED) {
+        switch (id) {
+        case IDC_RESTART:
+            OnRestart();
+            return TRUE;
+        case IDC_FINISH_NO_RESTART:
+            OnOK();
+            return TRUE;
+        default:
+            break;
+        }
+    }
+    return CSetupPage::OnCommand(id, code, control);
+}
+
+void CRestartPage::OnRestart()
+{
+    if (!::ExitWindowsEx(EWX_REBOOT, 0))
+        AfxMessageBox(IDS_RESTART_FAILED, MB_OK);
+}
+
+// ---- Removal --------------------------------------------------------------------------
+
+CRemoveConfirmPage::CRemoveConfirmPage() : CSetupPage(IDD_REMOVE_CONFIRM, IDD_READ_PROFILE) {}
+
+BOOL CRemoveConfirmPage::ConfirmCancel()
+{
+    return TRUE;
+}
+
+CRemoveFilesPage::CRemoveFilesPage() : CSetupPage(IDD_REMOVE_FILES, IDD_UNREGISTER)
+{
+    m_nNavBarId = 0;
+}
+
+int CRemoveFilesPage::Step()
+{
+    return m_nNextId;
+}

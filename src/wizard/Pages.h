@@ -1,0 +1,151 @@
+#pragma once
+// The pages of the wizard. Installation: welcome 102, reading the profile 114,
+// install conditions 1537 (passed over), destination 104, program group 106,
+// copying 108, registering 1549, then finished 115, restart 1558 or failed 116.
+// Removal: confirmation 1545, reading the install log 114, removing files
+// 1546, unregistering 1550, removed 1547.
+#include "ui/Gauge.h"
+#include "wizard/SetupPage.h"
+
+#include <cstdint>
+#include <string>
+
+class CInstallFile;
+
+class CWelcomePage : public CSetupPage {
+public:
+    CWelcomePage();
+};
+
+// Reads the setup profile (or, when removing, the install log) into the
+// install model; shown once, passed over by Back and Next afterwards.
+class CReadProfilePage : public CSetupPage {
+public:
+    CReadProfilePage();
+    BOOL ShouldShow() override;
+    int Step() override;
+};
+
+// The requirements the computer must meet. This product has none, so the page
+// is always passed over; shown, it leads to the failure page unless the
+// command line said to ignore the conditions.
+class CConditionsPage : public CSetupPage {
+public:
+    CConditionsPage();
+    BOOL ShouldShow() override;
+    virtual BOOL ConditionsMet();
+
+    std::string m_strRequirements;  // the unmet requirements, control IDC_REQUIREMENTS
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* dx) override;
+};
+
+// The destination directory: proposed on the first fixed disk, created with
+// all its levels on Next.
+class CDirectoryPage : public CSetupPage {
+public:
+    CDirectoryPage();
+    void OnOK() override;
+
+    std::string m_strLocation;  // control IDC_LOCATION
+
+protected:
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(UINT id, UINT code, HWND control) override;
+    void DoDataExchange(CDataExchange* dx) override;
+
+private:
+    void OnBrowse();
+};
+
+// The program group: a new one by name, or one of Program Manager's groups.
+class CGroupPage : public CSetupPage {
+public:
+    CGroupPage();
+    void OnOK() override;
+
+protected:
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(UINT id, UINT code, HWND control) override;
+
+private:
+    void CheckRadio(int id) const;
+    void OnExistingGroupClicked() const;
+    // The group name the page stands for now.
+    std::string ChosenGroupName() const;
+
+    HWND m_hGroupList = nullptr;  // control IDC_GROUP_LIST
+};
+
+// Copies the product's files with a gauge; Cancel only asks for the copy to
+// stop, the copy itself asks the question.
+class CCopyPage : public CSetupPage {
+public:
+    CCopyPage();
+    int Step() override;
+    void OnCancel() override;
+
+    CGauge m_gauge{0, 99, 0};
+    BOOL m_bCancelRequested = FALSE;
+    std::uint32_t m_nFinishedBytes = 0;
+    CInstallFile* m_pCurrentFile = nullptr;  // the file being installed; not owned
+
+protected:
+    BOOL OnInitDialog() override;
+};
+
+class CRegisterPage : public CSetupPage {
+public:
+    CRegisterPage();
+    int Step() override;
+};
+
+class CFinishedPage : public CSetupPage {
+public:
+    CFinishedPage();
+};
+
+// Files in use are replaced at the next start of Windows: restart now
+// (IDC_RESTART) or finish without restarting (IDC_FINISH_NO_RESTART, OK,
+// Cancel, Escape).
+class CRestartPage : public CSetupPage {
+public:
+    CRestartPage();
+
+protected:
+    BOOL OnCommand(UINT id, UINT code, HWND control) override;
+
+private:
+    void OnRestart();
+};
+
+class CFailedPage : public CSetupPage {
+public:
+    CFailedPage();
+};
+
+// The removal's first page; Cancel leaves without a question.
+class CRemoveConfirmPage : public CSetupPage {
+public:
+    CRemoveConfirmPage();
+    BOOL ConfirmCancel() override;
+};
+
+class CRemoveFilesPage : public CSetupPage {
+public:
+    CRemoveFilesPage();
+    int Step() override;
+};
+
+class CUnregisterPage : public CSetupPage {
+public:
+    CUnregisterPage();
+    int Step() override;
+};
+
+class CRemovedPage : public CSetupPage {
+public:
+    CRemovedPage();
+};

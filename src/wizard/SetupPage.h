@@ -1,0 +1,96 @@
+#pragma once
+// The wizard: every page of the run is a modeless dialog made from one
+// template and known by that template's id. ShowPage moves from the current
+// page to another one, creating it on first use, passing over pages that
+// decline to be shown, and recording the way back on the first forward visit.
+// A page that does work runs its Step as soon as its window has opened and
+// names the page to show next; interactive pages wait for Next, Back or Cancel.
+// Page -1 ends the run: the background window is destroyed.
+#include "fw/Dialog.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+// Posted by a page to itself when its window has opened: run the step.
+constexpr UINT WM_PAGE_STEP = WM_USER + 201;
+
+// Page ids with a meaning of their own.
+constexpr int kEndOfSetup = -1;  // showing it ends the run
+constexpr int kNoPage = 0;       // no previous page; a step that stays
+
+class CNavigationBar;
+
+class CSetupPage : public CDialog {
+public:
+    CSetupPage(int pageId, int nextId);
+    ~CSetupPage() override;
+
+    // Positions the page; centred on its owner.
+    virtual void PlacePage();
+    // The page's work, run once when the page has opened: the id of the page
+    // to show next, or 0 to stay.
+    virtual int Step();
+    // Whether the user really wants to leave setup.
+    virtual BOOL ConfirmCancel();
+    // FALSE: ShowPage passes over the page.
+    virtual BOOL ShouldShow();
+    // Creates the page's window from its template, owned by the background
+    // window; FALSE when that failed.
+    virtual BOOL CreatePageWindow();
+
+    void GoNext();
+    void GoBack();
+    // The run has failed: the next page is the failure page.
+    void MarkFailed();
+
+    // Next (and the OK command of pages with their own OK button): go on.
+    void OnOK() override;
+    // Cancel, Escape and the close command: a final page ends the run, any
+    // other leaves setup for the failure page when the user confirms.
+    void OnCancel() override;
+
+    // Enables or disables a control; FALSE when the page has no such control.
+    BOOL EnableControl(int id, BOOL enable) const;
+    // The text of the current selection of a list box; empty without one.
+    std::string GetListSelection(int id) const;
+
+    int m_nPageId;
+    int m_nNextId;
+    int m_nNavBarId;
+    BOOL m_bVisited = FALSE;
+    int m_nPrevId = kNoPage;
+    CNavigationBar* m_pNavBar = nullptr;  // owned by its window
+
+protected:
+    BOOL OnInitDialog() override;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnCommand(UINT id, UINT code, HWND control) override;
+    void OnActivateApp(BOOL active, DWORD threadId) override;
+
+private:
+    // Creates the navigation bar as the page's child, when the page has one.
+    void CreateNavigationBar();
+    // Handler of WM_PAGE_STEP.
+    void RunStep();
+    // An unattended page goes on by itself; when it refuses (its OnOK left it
+    // current) the run fails instead of waiting on an invisible page.
+    void GoOnUnattended();
+};
+
+// Shows page `id` (or ends the run for -1); `back` for the Back button.
+void ShowPage(int id, BOOL back = FALSE);
+// The page registered under `id`, or null.
+CSetupPage* FindPage(int id);
+// Makes and registers the page with `id`; null for an id the wizard does not know.
+CSetupPage* CreatePage(int id);
+// Adds a page to the page map, replacing any page of the same id.
+CSetupPage* RegisterPage(std::unique_ptr<CSetupPage> page);
+// The page shown now, or null before the first ShowPage.
+CSetupPage* GetCurrentPage();
+// Deletes every page (with its window) and empties the page map.
+void DestroyAllPages();
+// Dispatches every waiting message of the thread (long steps call it between
+// units of work); a quit message is posted again.
+void PumpMessages();

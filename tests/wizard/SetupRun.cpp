@@ -1,0 +1,127 @@
+#include "SetupRun.h"
+
+#include "res/resource.h"
+
+#include <map>
+#include <stdexcept>
+
+namespace setup_run {
+
+namespace {
+
+using namespace ui_probe;
+
+// What each page shows that no other page shows.
+const std::map<int, std::string> kPageMarks = {
+    {IDD_WELCOME, "Welcome to Pelto."},
+    {IDD_DIRECTORY, "&Location:"},
+    {IDD_GROUP, "Create &new group:"},
+    {IDD_COPY, "Source File:"},
+    {IDD_READ_PROFILE, "Reading Setup information. Please wait."},
+    {IDD_FINISHED, "Pelto Installation is complete."},
+    {IDD_FAILED, "Pelto has NOT been properly installed. You should run this setup procedure again in its entirety."},
+    {IDD_REMOVE_CONFIRM, "You have chosen to remove Pelto."},
+    {IDD_REMOVE_FILES, "Removing File:"},
+    {IDD_REMOVED, "Pelto has been removed from your computer."},
+    {IDD_REGISTER, "Registering components..."},
+    {IDD_UNREGISTER, "Unregistering components..."},
+};
+
+bool ShowsText(HWND window, const std::string& text)
+{
+    for (HWND child : ChildWindows(window))
+        if (WindowText(child) == text)
+            return true;
+    return false;
+}
+
+struct Search {
+    DWORD processId;
+    const std::string* text;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialogShowing(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process == search->processId && ::IsWindowVisible(window) && ClassName(window) == "#32770" &&
+        ShowsText(window, *search->text)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::string MinimalProfile(const std::string& mainName)
+{
+    return "[destinations]\r\n0=" + mainName + "||\r\n1=DATA|0|\r\n"
+           "[groups]\r\nProgram=Program files|The program|1|1|1\r\n"
+           "[targets]\r\nPELTO.EXE=0|0|0|Pelto|||\r\n"
+           "[diskettes]\r\n1=Pelto Disk 1\r\n";
+}
+
+SetupRun::SetupRun(const std::string& profile)
+{
+    if (!::CopyFileA(WindowsPath(PELTO_INSTALL_EXE).c_str(), (m_dir / "INSTALL.EXE").c_str(), FALSE))
+        throw std::runtime_error("cannot copy INSTALL.EXE");
+    if (!profile.empty())
+        WriteFileBytes(m_dir / "INSTALL.ini", profile);
+}
+
+SetupRun::~SetupRun()
+{
+    m_process.reset();  // ends a program still running before its folder goes
+}
+
+void SetupRun::Start(const std::string& arguments)
+{
+    m_process = std::make_unique<TestProcess>(m_dir / "INSTALL.EXE", arguments);
+}
+
+HWND SetupRun::WaitForPage(int pageId) const
+{
+    const std::string& mark = kPageMarks.at(pageId);
+    return WaitForDialogShowing(mark);
+}
+
+HWND SetupRun::NavigationBar(HWND page)
+{
+    for (HWND child : ChildWindows(page))
+        if (ClassName(child) == "#32770")
+            return child;
+    return nullptr;
+}
+
+HWND SetupRun::WaitForDialogShowing(const std::string& text) const
+{
+    HWND found = nullptr;
+    WaitUntil([&] {
+        Search search{m_process->Id(), &text, nullptr};
+        ::EnumWindows(FindDialogShowing, reinterpret_cast<LPARAM>(&search));
+        found = search.found;
+        return found != nullptr;
+    });
+    return found;
+}
+
+bool SetupRun::ClickButtonLabelled(HWND dialog, const std::string& label)
+{
+    for (HWND child : ChildWindows(dialog))
+        if (ClassName(child) == "Button" && WindowText(child) == label)
+            return ClickButton(dialog, ::GetDlgCtrlID(child));
+    return false;
+}
+
+long SetupRun::ExitCode() const
+{
+    DWORD code = 0;
+    if (!m_process->WaitForExit(&code))
+        return -1;
+    return static_cast<long>(code);
+}
+
+} // namespace setup_run

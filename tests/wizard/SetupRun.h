@@ -1,0 +1,48 @@
+#pragma once
+// One run of the real INSTALL.EXE for a test: the program copied into a
+// folder of its own with the setup profile beside it, started there, and its
+// pages and message boxes found from outside by what they show.
+#include "support/TempDir.h"
+#include "support/UiProbe.h"
+
+#include <memory>
+#include <string>
+
+#include <windows.h>
+
+namespace setup_run {
+
+// A setup profile for the tests: destination 0 proposes `mainName` on the
+// first fixed disk; one file group, one target, one diskette, no archives.
+std::string MinimalProfile(const std::string& mainName);
+
+class SetupRun {
+public:
+    // Copies INSTALL.EXE into a fresh folder and writes `profile` beside it as
+    // INSTALL.ini (no file when empty).
+    explicit SetupRun(const std::string& profile);
+    ~SetupRun();
+
+    void Start(const std::string& arguments = {});
+    const TempDir& Folder() const noexcept { return m_dir; }
+
+    // The page with template `pageId` once it is the visible page; null after
+    // the timeout.
+    HWND WaitForPage(int pageId) const;
+    // The page's navigation bar (a child dialog), or null.
+    static HWND NavigationBar(HWND page);
+    // A message box or dialog of the program that shows `text` in one of its
+    // controls; null after the timeout.
+    HWND WaitForDialogShowing(const std::string& text) const;
+    // Presses the button labelled `label` ("&Yes", "OK") in `dialog`.
+    static bool ClickButtonLabelled(HWND dialog, const std::string& label);
+    // The exit code, or -1 when the program did not end in time.
+    long ExitCode() const;
+    bool IsRunning() const { return m_process && m_process->IsRunning(); }
+
+private:
+    TempDir m_dir;
+    std::unique_ptr<ui_probe::TestProcess> m_process;
+};
+
+} // namespace setup_run

@@ -1,0 +1,204 @@
+// The setup program driven from outside through whole walks of its wizard:
+// the way forward and back, Cancel and Escape, a damaged profile, the
+// unattended and removal starts, and what the destination and group pages do.
+#include "SetupRun.h"
+
+#include "fw/Strings.h"
+#include "res/resource.h"
+#include "system/ProgmanGroups.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using namespace ui_probe;
+using setup_run::SetupRun;
+
+const char kMainName[] = "PELTOWIZ";
+
+class WizardTest : public ::testing::Test {
+protected:
+    explicit WizardTest(const std::string& profile = setup_run::MinimalProfile(kMainName)) : run(profile) {}
+
+    // Next on an interactive page (the navigation bar's button).
+    static void Next(HWND page) { ASSERT_TRUE(ClickButton(SetupRun::NavigationBar(page), IDC_NEXT)); }
+    static void Back(HWND page) { ASSERT_TRUE(ClickButton(SetupRun::NavigationBar(page), IDC_BACK)); }
+    static void Cancel(HWND page) { ASSERT_TRUE(ClickButton(SetupRun::NavigationBar(page), IDCANCEL)); }
+    static void SetLocation(HWND page, const std::string& text)
+    {
+        ::SendMessageA(::GetDlgItem(page, IDC_LOCATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    // Answers the exit question with `label`.
+    void AnswerExitQuestion(const char* label)
+    {
+        HWND question = run.WaitForDialogShowing(AfxLoadString(IDS_CONFIRM_EXIT_SETUP));
+        ASSERT_NE(nullptr, question);
+        ASSERT_TRUE(SetupRun::ClickButtonLabelled(question, label));
+    }
+    // The folder of the run, in Windows form, joined with `name`.
+    std::string InRunFolder(const std::string& name) const { return run.Folder() / name; }
+
+    SetupRun run;
+};
+
+TEST_F(WizardTest, WalksForwardAndBackPassingOverTheProfilePage)
+{
+    run.Start();
+    HWND welcome = run.WaitForPage(IDD_WELCOME);
+    ASSERT_NE(nullptr, welcome);
+    EXPECT_FALSE(IsControlEnabled(SetupRun::NavigationBar(welcome), IDC_BACK));
+    EXPECT_TRUE(IsControlEnabled(SetupRun::NavigationBar(welcome), IDC_NEXT));
+    EXPECT_FALSE(IsControlVisible(SetupRun::NavigationBar(welcome), IDC_NAV_HELP));
+    Next(welcome);
+
+    HWND directory = run.WaitForPage(IDD_DIRECTORY);
+    ASSERT_NE(nullptr, directory);
+    EXPECT_EQ(std::string("C:\\") + kMainName, ControlText(directory, IDC_LOCATION));
+    EXPECT_TRUE(IsControlEnabled(SetupRun::NavigationBar(directory), IDC_BACK));
+    const std::string location = InRunFolder("Pelto");
+    SetLocation(directory, location);
+    Next(directory);
+
+    HWND group = run.WaitForPage(IDD_GROUP);
+    ASSERT_NE(nullptr, group);
+    EXPECT_TRUE(std::filesystem::is_directory(location));
+    EXPECT_FALSE(IsWindowVisible(directory));
+    Back(group);
+
+    ASSERT_EQ(directory, run.WaitForPage(IDD_DIRECTORY));
+    EXPECT_EQ(location, ControlText(directory, IDC_LOCATION)) << "the page keeps what was typed";
+    Back(directory);
+    ASSERT_EQ(welcome, run.WaitForPage(IDD_WELCOME)) << "Back passes over the profile page";
+    Next(welcome);
+    ASSERT_EQ(directory, run.WaitForPage(IDD_DIRECTORY)) << "the profile is read once";
+    EXPECT_EQ(nullptr, FindTopLevelWindow({0, "Pelto Setup", "#32770"})) << "no page but the current one shows";
+}
+
+TEST_F(WizardTest, CancelAskedNoStaysAndYesEndsOnTheFailurePage)
+{
+    run.Start();
+    Next(run.WaitForPage(IDD_WELCOME));
+    HWND directory = run.WaitForPage(IDD_DIRECTORY);
+    ASSERT_NE(nullptr, directory);
+
+    Cancel(directory);
+    AnswerExitQuestion("&No");
+    ASSERT_TRUE(WaitUntil([&] { return run.WaitForPage(IDD_DIRECTORY) == directory && IsWindowEnabled(directory); }));
+
+    Cancel(directory);
+    AnswerExitQuestion("&Yes");
+    HWND failed = run.WaitForPage(IDD_FAILED);
+    ASSERT_NE(nullptr, failed);
+    EXPECT_FALSE(IsWindowVisible(directory));
+    PressKey(failed, VK_ESCAPE);
+    EXPECT_EQ(1, run.ExitCode()) << "Escape ends the run from the failure page, which failed";
+}
+
+TEST_F(WizardTest, UnattendedRunGoesThroughEveryPageByItself)
+{
+    const std::string proposed = std::string("C:\\") + kMainName;
+    std::filesystem::remove_all(proposed);
+    run.Start("/B");
+    EXPECT_EQ(0, run.ExitCode());
+    EXPECT_TRUE(std::filesystem::is_directory(proposed));
+    std::filesystem::remove_all(proposed);
+}
+
+TEST_F(WizardTest, RemovalStartsAtItsConfirmationAndCancelLeavesAtOnce)
+{
+    run.Start("/U");
+    HWND confirm = run.WaitForPage(IDD_REMOVE_CONFIRM);
+    ASSERT_NE(nullptr, confirm);
+    EXPECT_FALSE(IsControlEnabled(SetupRun::NavigationBar(confirm), IDC_BACK));
+    Cancel(confirm);
+    HWND failed = run.WaitForPage(IDD_FAILED);
+    ASSERT_NE(nullptr, failed) << "no question first";
+    ASSERT_TRUE(ClickButton(failed, IDOK));
+    EXPECT_EQ(1, run.ExitCode());
+}
+
+TEST_F(WizardTest, NestedNewDirectoryIsCreatedWithoutAQuestion)
+{
+    run.Start();
+    Next(run.WaitForPage(IDD_WELCOME));
+    HWND directory = run.WaitForPage(IDD_DIRECTORY);
+    ASSERT_NE(nullptr, directory);
+    const std::string location = InRunFolder("A\\B\\C");
+    SetLocation(directory, location);
+    Next(directory);
+    ASSERT_NE(nullptr, run.WaitForPage(IDD_GROUP));
+    EXPECT_TRUE(std::filesystem::is_directory(location));
+}
+
+TEST_F(WizardTest, LocationThatIsNoDirectoryPathIsRefused)
+{
+    run.Start();
+    Next(run.WaitForPage(IDD_WELCOME));
+    HWND directory = run.WaitForPage(IDD_DIRECTORY);
+    ASSERT_NE(nullptr, directory);
+    for (const std::string& location : {InRunFolder("a|b"), InRunFolder(std::string(300, 'x')), std::string("PELTO")}) {
+        SetLocation(directory, location);
+        Next(directory);
+        HWND message = run.WaitForDialogShowing(
+            std::string(AfxLoadString(IDS_INVALID_LOCATION)).replace(1, 2, location));
+        ASSERT_NE(nullptr, message) << location;
+        ASSERT_TRUE(SetupRun::ClickButtonLabelled(message, "OK"));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(message); }));
+        EXPECT_EQ(directory, run.WaitForPage(IDD_DIRECTORY));
+    }
+    EXPECT_FALSE(std::filesystem::exists(InRunFolder("a")));
+}
+
+TEST_F(WizardTest, GroupPageOffersProgramManagersGroupsAndFollowsTheChoice)
+{
+    run.Start();
+    Next(run.WaitForPage(IDD_WELCOME));
+    HWND directory = run.WaitForPage(IDD_DIRECTORY);
+    ASSERT_NE(nullptr, directory);
+    SetLocation(directory, InRunFolder("Pelto"));
+    Next(directory);
+    HWND group = run.WaitForPage(IDD_GROUP);
+    ASSERT_NE(nullptr, group);
+    EXPECT_EQ("Pelto", ControlText(group, IDC_GROUP_NAME));
+    EXPECT_TRUE(IsControlChecked(group, IDC_NEW_GROUP));
+
+    // What Program Manager reports to this test, through a list of its own.
+    HWND expected = ::CreateWindowExA(0, "ListBox", "", LBS_SORT, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    CProgmanGroups().ListGroups(expected);
+    HWND list = ::GetDlgItem(group, IDC_GROUP_LIST);
+    const LRESULT count = ::SendMessageA(expected, LB_GETCOUNT, 0, 0);
+    ASSERT_GT(count, 0) << "Wine's Program Manager reports the Start menu's groups";
+    ASSERT_EQ(count, ::SendMessageA(list, LB_GETCOUNT, 0, 0));
+    ::DestroyWindow(expected);
+
+    ASSERT_TRUE(ClickButton(group, IDC_EXISTING_GROUP));
+    ASSERT_TRUE(WaitUntil([&] { return ::SendMessageA(list, LB_GETCURSEL, 0, 0) == 0; }))
+        << "the first group is chosen when none was";
+    ::SendMessageA(::GetDlgItem(group, IDC_GROUP_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Tools"));
+    EXPECT_TRUE(WaitUntil([&] { return IsControlChecked(group, IDC_NEW_GROUP); })) << "typing a name";
+    EXPECT_FALSE(IsControlChecked(group, IDC_EXISTING_GROUP));
+}
+
+class DamagedProfileTest : public WizardTest {
+protected:
+    DamagedProfileTest() : WizardTest("[groups]\r\nProgram=Program files|The program|1|1|1\r\n") {}
+};
+
+TEST_F(DamagedProfileTest, IsReportedAndEndsOnTheFailurePage)
+{
+    run.Start();
+    Next(run.WaitForPage(IDD_WELCOME));
+    HWND report = run.WaitForDialogShowing(AfxLoadString(IDS_SETUP_CANNOT_CONTINUE));
+    ASSERT_NE(nullptr, report);
+    EXPECT_TRUE(IsControlVisible(report, IDC_ERROR_TITLE));
+    EXPECT_EQ(AfxLoadString(10), ControlText(report, IDC_ERROR_TITLE));
+    ASSERT_TRUE(ClickButton(report, IDOK));
+    HWND failed = run.WaitForPage(IDD_FAILED);
+    ASSERT_NE(nullptr, failed);
+    ASSERT_TRUE(ClickButton(failed, IDOK));
+    EXPECT_EQ(1, run.ExitCode());
+}
+
+} // namespace
