@@ -352,7 +352,7 @@ TEST_P(TemplatesTest, EveryControlAsLaidOut)
 {
     const Template& t = *m_expected;
     if (t.controls.empty())
-        GTEST_SKIP() << "free layout";
+        return;  // free layout: RestartPageTest
     std::vector<HWND> children;
     for (HWND child = ::GetWindow(m_dialog.Get(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
         children.push_back(child);
@@ -381,7 +381,7 @@ TEST_P(TemplatesTest, EveryControlAsLaidOut)
             const auto icon = reinterpret_cast<HICON>(::SendMessageA(h, STM_GETICON, 0, 0));
             EXPECT_NE(icon, nullptr);
             EXPECT_EQ(icon, ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(c.icon)));
-        } else if ((style & SS_TYPEMASK) == SS_ETCHEDHORZ && c.kind.className == std::string("Static")) {
+        } else if (std::string(c.kind.className) == kEtchedLine.className && c.kind.bits == kEtchedLine.bits) {
             // The system frames an etched line with an edge around its length.
             RECT client{};
             ::GetClientRect(h, &client);
