@@ -2,6 +2,7 @@
 
 #include "app/SetupApp.h"
 #include "errors/ErrorDialog.h"
+#include "fw/Gdi.h"
 #include "res/resource.h"
 #include "ui/MainWnd.h"
 #include "wizard/NavigationBar.h"
@@ -237,11 +238,11 @@ void CSetupPage::OnActivateApp(BOOL active, DWORD threadId)
 {
     if (CMainWnd* background = SetupApp().GetBackground(); background && background->m_hWnd) {
         if (CPalette* palette = background->GetPalette(); palette && palette->GetSafeHandle()) {
-            HDC dc = ::GetDC(m_hWnd);
-            HPALETTE old = ::SelectPalette(dc, palette->GetSafeHandle(), FALSE);
-            ::RealizePalette(dc);
-            ::SelectPalette(dc, old, FALSE);
-            ::ReleaseDC(m_hWnd, dc);
+            CClientDC dc(m_hWnd);
+            HPALETTE old = ::SelectPalette(dc.Get(), palette->GetSafeHandle(), FALSE);
+            ::RealizePalette(dc.Get());
+            if (old)
+                ::SelectPalette(dc.Get(), old, FALSE);
         }
         background->Invalidate(TRUE);
     }

@@ -108,6 +108,21 @@ HWND SetupRun::WaitForDialogShowing(const std::string& text) const
     return found;
 }
 
+HWND SetupRun::FindVisibleDialogCaptioned(const std::string& caption) const
+{
+    for (HWND window = ::GetTopWindow(nullptr); window; window = ::GetWindow(window, GW_HWNDNEXT)) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        char text[256] = {};
+        char className[16] = {};
+        if (process == m_process->Id() && ::IsWindowVisible(window) &&
+            ::GetClassNameA(window, className, sizeof className) && std::string(className) == "#32770" &&
+            ::GetWindowTextA(window, text, sizeof text) && caption == text)
+            return window;
+    }
+    return nullptr;
+}
+
 bool SetupRun::ClickButtonLabelled(HWND dialog, const std::string& label)
 {
     for (HWND child : ChildWindows(dialog))

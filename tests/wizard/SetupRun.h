@@ -34,6 +34,9 @@ public:
     // A message box or dialog of the program that shows `text` in one of its
     // controls; null after the timeout.
     HWND WaitForDialogShowing(const std::string& text) const;
+    // A visible dialog of the program with caption `caption`, or null; asks
+    // the program nothing, so it works while the program is busy.
+    HWND FindVisibleDialogCaptioned(const std::string& caption) const;
     // Presses the button labelled `label` ("&Yes", "OK") in `dialog`.
     static bool ClickButtonLabelled(HWND dialog, const std::string& label);
     // The exit code, or -1 when the program did not end in time.

@@ -181,6 +181,64 @@ TEST_F(WizardTest, GroupPageOffersProgramManagersGroupsAndFollowsTheChoice)
     EXPECT_FALSE(IsControlChecked(group, IDC_EXISTING_GROUP));
 }
 
+TEST_F(WizardTest, SourceDirectoryOptionMovesTheProfileAndRefusesWhatIsNoPath)
+{
+    const std::string elsewhere = InRunFolder("SET");
+    std::filesystem::create_directory(elsewhere);
+    std::filesystem::rename(InRunFolder("INSTALL.ini"), elsewhere + "\\INSTALL.ini");
+    run.Start("/D:" + elsewhere);
+    Next(run.WaitForPage(IDD_WELCOME));
+    HWND directory = run.WaitForPage(IDD_DIRECTORY);
+    ASSERT_NE(nullptr, directory) << "the profile is read from the directory given";
+    EXPECT_EQ(std::string("C:\\") + kMainName, ControlText(directory, IDC_LOCATION));
+    Cancel(directory);
+    AnswerExitQuestion("&Yes");
+    ASSERT_TRUE(ClickButton(run.WaitForPage(IDD_FAILED), IDOK));
+    EXPECT_EQ(1, run.ExitCode());
+
+    const std::string bad = InRunFolder("a|b");
+    run.Start("/D:" + bad);
+    HWND message = run.WaitForDialogShowing(std::string(AfxLoadString(IDS_INVALID_LOCATION)).replace(1, 2, bad));
+    ASSERT_NE(nullptr, message);
+    ASSERT_TRUE(SetupRun::ClickButtonLabelled(message, "OK"));
+    EXPECT_EQ(1, run.ExitCode()) << "the run does not go on with another source";
+}
+
+// A profile whose reading takes long enough for Escape to arrive meanwhile.
+std::string SlowProfile()
+{
+    std::string profile = setup_run::MinimalProfile(kMainName) + "[Program]\r\n";
+    for (int i = 0; i < 1500; ++i)
+        profile += "FILE" + std::to_string(i) + ".DAT=10|0|0|1|0|\r\n";
+    return profile;
+}
+
+class SlowProfileTest : public WizardTest {
+protected:
+    SlowProfileTest() : WizardTest(SlowProfile()) {}
+};
+
+TEST_F(SlowProfileTest, CancelConfirmedWhileReadingStaysOnTheFailurePage)
+{
+    run.Start();
+    Next(run.WaitForPage(IDD_WELCOME));
+    // The page cannot answer messages while it reads: found by its caption,
+    // which the system gives without asking the program.
+    HWND reading = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        reading = run.FindVisibleDialogCaptioned("Pelto Setup");
+        return reading != nullptr;
+    }));
+    PressKey(reading, VK_ESCAPE);
+    AnswerExitQuestion("&Yes");
+    HWND failed = run.WaitForPage(IDD_FAILED);
+    ASSERT_NE(nullptr, failed);
+    // The reading ends after the question; its result must not move the wizard on.
+    EXPECT_FALSE(WaitUntil([&] { return !IsWindowVisible(failed); }, 3000));
+    ASSERT_TRUE(ClickButton(failed, IDOK));
+    EXPECT_EQ(1, run.ExitCode());
+}
+
 class DamagedProfileTest : public WizardTest {
 protected:
     DamagedProfileTest() : WizardTest("[groups]\r\nProgram=Program files|The program|1|1|1\r\n") {}
