@@ -239,6 +239,20 @@ TEST_F(SlowProfileTest, CancelConfirmedWhileReadingStaysOnTheFailurePage)
     EXPECT_EQ(1, run.ExitCode());
 }
 
+TEST(UnattendedRefusalTest, DirectoryThatCannotBeMadeEndsTheRunAfterItsMessage)
+{
+    // Destination 0 proposes a directory below a plain file of the run's folder.
+    TempDir folder;
+    WriteFileBytes(folder / "BLOCKER", "a file, not a directory");
+    const std::string proposed = (folder / "BLOCKER\\PELTO").substr(2);  // without the drive
+    SetupRun run(setup_run::MinimalProfile(proposed));
+    run.Start("/B");
+    HWND message = run.WaitForDialogShowing(AfxLoadString(IDS_CANNOT_CREATE_DIRECTORY));
+    ASSERT_NE(nullptr, message);
+    ASSERT_TRUE(SetupRun::ClickButtonLabelled(message, "OK"));
+    EXPECT_EQ(1, run.ExitCode()) << "no invisible page left waiting for a button";
+}
+
 class DamagedProfileTest : public WizardTest {
 protected:
     DamagedProfileTest() : WizardTest("[groups]\r\nProgram=Program files|The program|1|1|1\r\n") {}
