@@ -5,16 +5,11 @@
 
 namespace {
 
-// The messages an old-style common dialog sends its hook.
+// The message an old-style common dialog sends its hook when the selection of
+// one of its lists changed.
 UINT LbSelChangeMessage() noexcept
 {
     static const UINT message = ::RegisterWindowMessageA(LBSELCHSTRINGA);
-    return message;
-}
-
-UINT FileOkMessage() noexcept
-{
-    static const UINT message = ::RegisterWindowMessageA(FILEOKSTRINGA);
     return message;
 }
 
@@ -60,8 +55,8 @@ std::string TemplateCaption(HINSTANCE module, const char* name)
 
 } // namespace
 
-CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExtension, const char* fileName, DWORD flags,
-                         const char* filter, CWnd* parent)
+CFileDialog::CFileDialog(BOOL openFileDialog, const char* fileName, DWORD flags, const char* filter,
+                         CWnd* parent)
     : CDialog(0, parent), m_ofn{}, m_bOpenFileDialog(openFileDialog)
 {
     m_ofn.lStructSize = sizeof m_ofn;
@@ -69,13 +64,8 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExtension, cons
     m_ofn.Flags = flags;
     m_ofn.lpstrFile = m_szFileName;
     m_ofn.nMaxFile = sizeof m_szFileName;
-    if (fileName) {
+    if (fileName)
         std::strncpy(m_szFileName, fileName, sizeof m_szFileName - 1);
-    }
-    if (defaultExtension) {
-        m_strDefaultExt = defaultExtension;
-        m_ofn.lpstrDefExt = m_strDefaultExt.c_str();
-    }
     if (filter) {
         m_strFilter = filter;
         std::replace(m_strFilter.begin(), m_strFilter.end(), '|', '\0');
@@ -97,7 +87,8 @@ INT_PTR CFileDialog::DoModal()
             m_ofn.lpstrTitle = m_strTitle.c_str();
     }
     const BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
-    // The hook need not see the last message of the window.
+    // The common dialog need not hand its window's last messages to the hook:
+    // the object lets go of the window here.
     if (m_hWnd)
         Detach();
     return chosen ? IDOK : IDCANCEL;
@@ -120,19 +111,12 @@ void CFileDialog::OnCancel()
 
 void CFileDialog::OnLBSelChangedNotify(UINT, UINT, UINT) {}
 
-BOOL CFileDialog::OnFileNameOK()
-{
-    return FALSE;
-}
-
 LRESULT CFileDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == LbSelChangeMessage()) {
         OnLBSelChangedNotify(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
         return 0;
     }
-    if (message == FileOkMessage())
-        return OnFileNameOK();
     return CDialog::OnMessage(message, wParam, lParam);
 }
 
@@ -143,8 +127,8 @@ UINT_PTR CALLBACK CFileDialog::HookProc(HWND hwnd, UINT message, WPARAM wParam, 
         const auto* ofn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
         return static_cast<UINT_PTR>(DialogProc(hwnd, message, wParam, ofn ? ofn->lCustData : 0));
     }
-    if (message == LbSelChangeMessage() || message == FileOkMessage()) {
-        // The old-style dialog takes these answers from the hook's result itself.
+    if (message == LbSelChangeMessage()) {
+        // The old-style dialog takes this answer from the hook's result itself.
         CWnd* self = FromHandlePermanent(hwnd);
         if (!self)
             return 0;

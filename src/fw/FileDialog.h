@@ -4,8 +4,8 @@
 // (OFN_ENABLEHOOK), so the dialog's messages reach OnMessage like those of any
 // CDialog, with the common dialog's own processing as the default: OnOK and
 // OnCancel leave the button to it. The old-style (non-explorer) dialog also
-// reports a new selection in its lists (OnLBSelChangedNotify) and asks before
-// it accepts a file name (OnFileNameOK). No exception leaves the hook.
+// reports a new selection in its lists (OnLBSelChangedNotify). No exception
+// leaves the hook.
 //
 // With OFN_ENABLETEMPLATE and a template of the program's own (m_ofn's
 // lpTemplateName), the dialog keeps the caption of its template unless
@@ -21,14 +21,13 @@ public:
     // `filter`: pairs of description and pattern, each ended by "|", the list
     // ended by another "|" ("Text (*.txt)|*.txt||"). Null texts leave the
     // structure's fields empty.
-    CFileDialog(BOOL openFileDialog, const char* defaultExtension = nullptr, const char* fileName = nullptr,
+    CFileDialog(BOOL openFileDialog, const char* fileName = nullptr,
                 DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, const char* filter = nullptr,
                 CWnd* parent = nullptr);
 
-    // Runs the common dialog: IDOK when it ended with a file name, else IDCANCEL.
+    // Runs the common dialog: IDOK when it ended with a file name (in
+    // m_ofn.lpstrFile), else IDCANCEL.
     INT_PTR DoModal() override;
-    // The file name the dialog ended with.
-    std::string GetPathName() const { return m_szFileName; }
 
     // Filled by the constructor; the caller may change it before DoModal.
     OPENFILENAMEA m_ofn;
@@ -42,9 +41,6 @@ protected:
     // The selection of list or combo box `id` changed to item `index`
     // (`code` is CD_LBSELCHANGE and the like). Default: nothing.
     virtual void OnLBSelChangedNotify(UINT id, UINT index, UINT code);
-    // Before the dialog accepts a file name: TRUE rejects it and the dialog
-    // stays. Default: FALSE.
-    virtual BOOL OnFileNameOK();
 
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -52,8 +48,7 @@ private:
     static UINT_PTR CALLBACK HookProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     BOOL m_bOpenFileDialog;
-    std::string m_strFilter;      // the filter with its "|" turned into NULs
-    std::string m_strDefaultExt;
-    std::string m_strTitle;       // the template's caption, when kept
+    std::string m_strFilter;  // the filter with its "|" turned into NULs
+    std::string m_strTitle;   // the template's caption, when kept
     char m_szFileName[MAX_PATH] = {};
 };

@@ -23,8 +23,7 @@ constexpr int kCurrentDirHeight = 20;
 
 CFolderDialog::CFolderDialog(CWnd* parent)
     // OFN_ENABLEHOOK, which a template needs, is added by CFileDialog.
-    : CFileDialog(FALSE, nullptr, kDefaultFileName, OFN_HIDEREADONLY | OFN_SHOWHELP | OFN_ENABLETEMPLATE, kFilter,
-                  parent)
+    : CFileDialog(FALSE, kDefaultFileName, OFN_HIDEREADONLY | OFN_SHOWHELP | OFN_ENABLETEMPLATE, kFilter, parent)
 {
     m_ofn.lpTemplateName = MAKEINTRESOURCEA(IDD_FOLDER);
 }
