@@ -1,15 +1,13 @@
 #include "system/ProgmanGroups.h"
 
+#include "support/DdeTestServer.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
 
-#include <condition_variable>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -17,93 +15,11 @@ namespace {
 constexpr const char kService[] = "PeltoTestProgman";
 constexpr const char kTopic[] = "PeltoTestTopic";
 
-// A DDE server of the test's own on a thread of its own: it records every
-// command it is sent and answers the request for item "Progman" with a text
-// the test chooses. Written with the raw DDE management calls, apart from the
-// classes under test.
-class RecordingServer {
+// A Program Manager of the test's own that records the commands it is sent.
+class RecordingServer : public DdeTestServer {
 public:
-    explicit RecordingServer(std::string groups) : m_groups(std::move(groups))
-    {
-        s_server = this;
-        m_thread = std::thread([this] { Run(); });
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_ready.wait(lock, [this] { return m_threadId != 0; });
-    }
-    ~RecordingServer()
-    {
-        ::PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
-        m_thread.join();
-        s_server = nullptr;
-    }
-    std::vector<std::string> Commands()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_commands;
-    }
-
-private:
-    void Run()
-    {
-        MSG msg;
-        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue, for WM_QUIT
-        ::DdeInitializeA(&m_instance, Callback, APPCLASS_STANDARD | CBF_FAIL_ADVISES | CBF_FAIL_POKES, 0);
-        m_service = ::DdeCreateStringHandleA(m_instance, kService, CP_WINANSI);
-        m_topic = ::DdeCreateStringHandleA(m_instance, kTopic, CP_WINANSI);
-        m_item = ::DdeCreateStringHandleA(m_instance, "Progman", CP_WINANSI);
-        ::DdeNameService(m_instance, m_service, nullptr, DNS_REGISTER);
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_threadId = ::GetCurrentThreadId();
-        }
-        m_ready.notify_one();
-        while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
-            ::DispatchMessageA(&msg);
-        ::DdeNameService(m_instance, nullptr, nullptr, DNS_UNREGISTER);
-        for (HSZ hsz : {m_service, m_topic, m_item})
-            ::DdeFreeStringHandle(m_instance, hsz);
-        ::DdeUninitialize(m_instance);
-    }
-
-    static HDDEDATA CALLBACK Callback(UINT type, UINT format, HCONV, HSZ hsz1, HSZ hsz2, HDDEDATA data, ULONG_PTR,
-                                      ULONG_PTR)
-    {
-        RecordingServer& self = *s_server;
-        switch (type) {
-        case XTYP_CONNECT:
-            return reinterpret_cast<HDDEDATA>(static_cast<ULONG_PTR>(
-                ::DdeCmpStringHandles(hsz1, self.m_topic) == 0 && ::DdeCmpStringHandles(hsz2, self.m_service) == 0));
-        case XTYP_EXECUTE: {
-            std::string command(::DdeGetData(data, nullptr, 0, 0), '\0');
-            ::DdeGetData(data, reinterpret_cast<LPBYTE>(command.data()), static_cast<DWORD>(command.size()), 0);
-            std::lock_guard<std::mutex> lock(self.m_mutex);
-            self.m_commands.push_back(command.c_str());
-            return reinterpret_cast<HDDEDATA>(DDE_FACK);
-        }
-        case XTYP_REQUEST:
-            if (format != CF_TEXT || ::DdeCmpStringHandles(hsz2, self.m_item) != 0)
-                return nullptr;
-            return ::DdeCreateDataHandle(self.m_instance,
-                                         reinterpret_cast<LPBYTE>(const_cast<char*>(self.m_groups.c_str())),
-                                         static_cast<DWORD>(self.m_groups.size() + 1), 0, hsz2, CF_TEXT, 0);
-        default:
-            return nullptr;
-        }
-    }
-
-    static RecordingServer* s_server;
-    std::string m_groups;
-    std::thread m_thread;
-    std::mutex m_mutex;
-    std::condition_variable m_ready;
-    DWORD m_threadId = 0;
-    DWORD m_instance = 0;
-    HSZ m_service = nullptr;
-    HSZ m_topic = nullptr;
-    HSZ m_item = nullptr;
-    std::vector<std::string> m_commands;
+    explicit RecordingServer(std::string groups) : DdeTestServer(kService, kTopic, "Progman", std::move(groups)) {}
 };
-RecordingServer* RecordingServer::s_server = nullptr;
 
 // The groups class pointed at the recording server.
 class CTestProgmanGroups : public CProgmanGroups {
