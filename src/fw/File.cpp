@@ -88,7 +88,7 @@ void CStdioFile::Close()
     const int result = std::fclose(m_pStream);
     const int error = errno;
     m_pStream = nullptr;
-    m_hFile = kInvalid;  // closed with the stream
+    ForgetClosedFile();
     if (result != 0)
         CFileException::ThrowErrno(error, m_strFileName);
 }
@@ -98,7 +98,7 @@ void CStdioFile::Abort() noexcept
     if (m_pStream) {
         std::fclose(m_pStream);
         m_pStream = nullptr;
-        m_hFile = kInvalid;
+        ForgetClosedFile();
     }
     CFile::Abort();
 }

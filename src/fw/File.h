@@ -5,6 +5,9 @@
 // open file fails; Open reports failure by its result and the optional exception
 // it fills in. Not copyable; the destructor closes quietly.
 #include "fw/Exception.h"
+#if defined(_WIN32)
+#include "fw/Handle.h"
+#endif
 
 #include <cstdint>
 #include <cstdio>
@@ -64,7 +67,7 @@ public:
     // Closes the file ignoring any failure.
     virtual void Abort() noexcept;
 
-    bool IsOpen() const noexcept { return m_hFile != kInvalid; }
+    bool IsOpen() const noexcept;
     const std::string& GetFilePath() const noexcept { return m_strFileName; }
 
     bool GetStatus(CFileStatus& status) const;
@@ -77,9 +80,18 @@ public:
     static void Rename(const char* oldName, const char* newName);
 
 protected:
+    // A CStdioFile's C stream has closed the file: it is forgotten, not closed again.
+    void ForgetClosedFile() noexcept;
+
+#if defined(_WIN32)
+    // The open file, closed by the destructor. Once a CStdioFile has a C stream
+    // on it, the stream closes it and ForgetClosedFile follows.
+    CFileHandle m_hFile;
+#else
     static constexpr std::intptr_t kInvalid = -1;
-    // HANDLE on Windows, file descriptor on POSIX.
+    // The file descriptor.
     std::intptr_t m_hFile = kInvalid;
+#endif
     std::string m_strFileName;
 };
 

@@ -20,6 +20,16 @@ CFile::~CFile()
     Abort();
 }
 
+bool CFile::IsOpen() const noexcept
+{
+    return m_hFile != kInvalid;
+}
+
+void CFile::ForgetClosedFile() noexcept
+{
+    m_hFile = kInvalid;
+}
+
 bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error)
 {
     // Not the virtual Abort: a subclass may give it another meaning.

@@ -6,8 +6,6 @@
 
 namespace {
 
-HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
-
 // Seconds since 1970 and FILETIME's 100-nanosecond ticks since 1601.
 constexpr std::int64_t kEpochDifference = 11644473600LL;
 
@@ -40,6 +38,16 @@ CFile::~CFile()
     Abort();
 }
 
+bool CFile::IsOpen() const noexcept
+{
+    return m_hFile.IsValid();
+}
+
+void CFile::ForgetClosedFile() noexcept
+{
+    m_hFile.Release();
+}
+
 bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error)
 {
     // Not the virtual Abort: a subclass may give it another meaning.
@@ -63,8 +71,8 @@ bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
         creation = (openFlags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
 
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, (openFlags & modeNoInherit) ? FALSE : TRUE};
-    HANDLE h = ::CreateFileA(fileName, access, share, &sa, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    CFileHandle file(::CreateFileA(fileName, access, share, &sa, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         if (error) {
             const DWORD code = ::GetLastError();
             *error = CFileException(CFileException::OsErrorToCause(static_cast<long>(code)),
@@ -72,7 +80,7 @@ bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
         }
         return false;
     }
-    m_hFile = reinterpret_cast<std::intptr_t>(h);
+    m_hFile = std::move(file);
     m_strFileName = fileName;
     return true;
 }
@@ -82,7 +90,7 @@ unsigned CFile::Read(void* buffer, unsigned count)
     if (count == 0)
         return 0;
     DWORD got = 0;
-    if (!::ReadFile(AsHandle(m_hFile), buffer, count, &got, nullptr))
+    if (!::ReadFile(m_hFile.Get(), buffer, count, &got, nullptr))
         ThrowLastError(m_strFileName);
     return got;
 }
@@ -92,7 +100,7 @@ void CFile::Write(const void* buffer, unsigned count)
     if (count == 0)
         return;
     DWORD written = 0;
-    if (!::WriteFile(AsHandle(m_hFile), buffer, count, &written, nullptr))
+    if (!::WriteFile(m_hFile.Get(), buffer, count, &written, nullptr))
         ThrowLastError(m_strFileName);
     if (written < count)
         AfxThrowFileException(CFileException::diskFull, -1, m_strFileName);
@@ -102,7 +110,7 @@ std::uint64_t CFile::Seek(std::int64_t offset, SeekPosition from)
 {
     LARGE_INTEGER distance, position;
     distance.QuadPart = offset;
-    if (!::SetFilePointerEx(AsHandle(m_hFile), distance, &position, static_cast<DWORD>(from)))
+    if (!::SetFilePointerEx(m_hFile.Get(), distance, &position, static_cast<DWORD>(from)))
         ThrowLastError(m_strFileName);
     return static_cast<std::uint64_t>(position.QuadPart);
 }
@@ -111,7 +119,7 @@ std::uint64_t CFile::GetPosition() const
 {
     LARGE_INTEGER distance, position;
     distance.QuadPart = 0;
-    if (!::SetFilePointerEx(AsHandle(m_hFile), distance, &position, FILE_CURRENT))
+    if (!::SetFilePointerEx(m_hFile.Get(), distance, &position, FILE_CURRENT))
         ThrowLastError(m_strFileName);
     return static_cast<std::uint64_t>(position.QuadPart);
 }
@@ -119,33 +127,26 @@ std::uint64_t CFile::GetPosition() const
 std::uint64_t CFile::GetLength() const
 {
     LARGE_INTEGER size;
-    if (!::GetFileSizeEx(AsHandle(m_hFile), &size))
+    if (!::GetFileSizeEx(m_hFile.Get(), &size))
         ThrowLastError(m_strFileName);
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 void CFile::Flush()
 {
-    if (IsOpen() && !::FlushFileBuffers(AsHandle(m_hFile)))
+    if (IsOpen() && !::FlushFileBuffers(m_hFile.Get()))
         ThrowLastError(m_strFileName);
 }
 
 void CFile::Close()
 {
-    if (!IsOpen())
-        return;
-    const BOOL closed = ::CloseHandle(AsHandle(m_hFile));
-    m_hFile = kInvalid;
-    if (!closed)
+    if (IsOpen() && !m_hFile.Reset())
         ThrowLastError(m_strFileName);
 }
 
 void CFile::Abort() noexcept
 {
-    if (IsOpen()) {
-        ::CloseHandle(AsHandle(m_hFile));
-        m_hFile = kInvalid;
-    }
+    m_hFile.Reset();
 }
 
 bool CFile::GetStatus(CFileStatus& status) const
@@ -182,16 +183,13 @@ void CFile::SetStatus(const char* fileName, const CFileStatus& status)
             if (!::SetFileAttributesA(fileName, attributes))
                 ThrowLastError(fileName);
         }
-        HANDLE h = ::CreateFileA(fileName, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (h == INVALID_HANDLE_VALUE)
+        const CFileHandle file(::CreateFileA(fileName, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!file)
             ThrowLastError(fileName);
         const FILETIME written = ToFileTime(status.m_mtime);
-        const BOOL ok = ::SetFileTime(h, nullptr, nullptr, &written);
-        const DWORD code = ::GetLastError();
-        ::CloseHandle(h);
-        if (!ok)
-            CFileException::ThrowOsError(static_cast<long>(code), fileName);
+        if (!::SetFileTime(file.Get(), nullptr, nullptr, &written))
+            ThrowLastError(fileName);
     }
     const DWORD wanted = (current & ~0xFFu) | status.m_attribute;
     if (wanted != attributes) {
@@ -227,14 +225,15 @@ bool CStdioFile::Open(const char* fileName, unsigned openFlags, CFileException* 
     }
     std::string streamMode = mode;
     streamMode += (openFlags & typeBinary) ? 'b' : 't';
-    const int fd = ::_open_osfhandle(m_hFile, flags);
+    const int fd = ::_open_osfhandle(reinterpret_cast<std::intptr_t>(m_hFile.Get()), flags);
     std::FILE* stream = fd == -1 ? nullptr : ::_fdopen(fd, streamMode.c_str());
     if (!stream) {
-        if (fd != -1)
+        if (fd != -1) {
             ::_close(fd);  // closes the handle too
-        else
-            ::CloseHandle(AsHandle(m_hFile));
-        m_hFile = kInvalid;
+            ForgetClosedFile();
+        } else {
+            CFile::Abort();
+        }
         if (error)
             *error = CFileException(CFileException::tooManyOpenFiles, -1, fileName);
         return false;

@@ -54,6 +54,12 @@ struct FileHandleTraits {
     static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static BOOL Close(Handle h) noexcept { return ::CloseHandle(h); }
 };
+// A search begun with FindFirstFile.
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static BOOL Close(Handle h) noexcept { return ::FindClose(h); }
+};
 struct ModuleTraits {
     using Handle = HMODULE;
     static Handle Invalid() noexcept { return nullptr; }
@@ -66,6 +72,8 @@ using CHandle = CUniqueHandle<KernelHandleTraits>;
 using CFileHandle = CUniqueHandle<FileHandleTraits>;
 // A library loaded with LoadLibrary.
 using CModule = CUniqueHandle<ModuleTraits>;
+// A file search of FindFirstFile.
+using CFindHandle = CUniqueHandle<FindHandleTraits>;
 
 // A DDE string handle of one DDE instance, made with DdeCreateStringHandleA in
 // the Windows ANSI code page. Null when it could not be made.

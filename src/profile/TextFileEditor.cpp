@@ -1,5 +1,7 @@
 #include "profile/TextFileEditor.h"
 
+#include "fw/Handle.h"
+
 #include <windows.h>
 
 namespace {
@@ -9,15 +11,15 @@ namespace {
 // cannot be carried over whole. TRUE for such a file.
 BOOL HoldsBytesTextModeLoses(const CPathName& path)
 {
-    const HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const CFileHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return FALSE;
     BOOL loses = FALSE;
     bool afterControlZ = false;
     char buffer[4096];
     DWORD got = 0;
-    while (!loses && ::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    while (!loses && ::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {
         for (DWORD i = 0; i < got && !loses; ++i) {
             const char c = buffer[i];
             if (c == '\x1a')
@@ -26,7 +28,6 @@ BOOL HoldsBytesTextModeLoses(const CPathName& path)
                 loses = TRUE;
         }
     }
-    ::CloseHandle(file);
     return loses;
 }
 

@@ -1,6 +1,7 @@
 #include "system/PathName.h"
 
 #include "fw/Exception.h"
+#include "fw/Handle.h"
 
 #include <direct.h>
 #include <sys/stat.h>
@@ -170,6 +171,13 @@ std::string DriveDirectoryText(const std::string& path)
     RawParts parts = SplitRaw(path);
     RemoveTrailingBackslash(parts.directory);
     return parts.drive.empty() ? parts.directory : parts.drive.substr(0, 1) + ':' + parts.directory;
+}
+
+// True when a search for `pattern` finds an entry.
+bool FindsEntry(const std::string& pattern)
+{
+    WIN32_FIND_DATAA data;
+    return CFindHandle(::FindFirstFileA(pattern.c_str(), &data)).IsValid();
 }
 
 bool ChangeDirectory(const std::string& directory)
@@ -445,24 +453,13 @@ BOOL CPathName::MakeUniqueName(BOOL mustBeNew, int tries)
 
 BOOL CPathName::Exists() const
 {
-    WIN32_FIND_DATAA data;
-    const HANDLE search = ::FindFirstFileA(m_strPath.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return FALSE;
-    ::FindClose(search);
-    return TRUE;
+    return FindsEntry(m_strPath);
 }
 
 BOOL CPathName::DirectoryExists() const
 {
     const CParts parts = Split();
-    const std::string pattern = MakePathText(parts.drive, parts.directory, "*.*", nullptr);
-    WIN32_FIND_DATAA data;
-    const HANDLE search = ::FindFirstFileA(pattern.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return FALSE;
-    ::FindClose(search);
-    return TRUE;
+    return FindsEntry(MakePathText(parts.drive, parts.directory, "*.*", nullptr));
 }
 
 BOOL CPathName::EnterDirectory() const
