@@ -1,8 +1,10 @@
 #pragma once
 // The application object: one per process, reached through AfxGetApp(). It
 // runs the message loop and receives every exception that escapes a window or
-// dialog procedure (no exception may cross a Win32 callback).
+// dialog procedure, the loop, the pump, start-up or exit: no exception crosses
+// a Win32 callback or leaves the program's entry point.
 #include "fw/Exception.h"
+#include "fw/Gdi.h"
 
 #include <string>
 #include <windows.h>
@@ -18,11 +20,15 @@ public:
 
     // Start-up; FALSE ends the run at once (ExitInstance still runs).
     virtual BOOL InitInstance() { return TRUE; }
-    // The message loop; ends at WM_QUIT and returns ExitInstance's result.
+    // The message loop; ends at WM_QUIT, whose code becomes m_nExitCode, and
+    // returns ExitInstance's result (kExitFailure when ExitInstance throws).
+    // An exception while a message is handled is reported and the loop goes on.
     virtual int Run();
     virtual int ExitInstance() { return m_nExitCode; }
-    // Reports an exception that escaped a window procedure; the result is the
-    // procedure's answer to the message.
+    // Reports an exception that escaped a window procedure, the loop or the
+    // pump (`msg`: the message being handled), or start-up or exit (`msg`: a
+    // message of code 0 without a window); the result is the procedure's
+    // answer to the message.
     virtual LRESULT ProcessWndProcException(const CException& e, const MSG* msg);
     // Called for every message before it is dispatched; TRUE when handled. The
     // base offers it to the window's object and those of its parents
@@ -36,7 +42,7 @@ public:
     void SetDialogBkColor(COLORREF background = RGB(192, 192, 192), COLORREF text = RGB(0, 0, 0));
     COLORREF GetDialogBkColor() const noexcept { return m_crDialogBk; }
     COLORREF GetDialogTextColor() const noexcept { return m_crDialogText; }
-    HBRUSH GetDialogBkBrush() const noexcept { return m_hDialogBrush; }
+    HBRUSH GetDialogBkBrush() const noexcept { return m_dialogBrush.GetSafeHandle(); }
 
     HINSTANCE m_hInstance = nullptr;
     std::string m_strCmdLine;  // the command line after the program name
@@ -53,8 +59,12 @@ public:
 private:
     COLORREF m_crDialogBk = RGB(192, 192, 192);
     COLORREF m_crDialogText = RGB(0, 0, 0);
-    HBRUSH m_hDialogBrush = nullptr;
+    CBrush m_dialogBrush;
 };
+
+// The exit code of a run that an exception ended: one that escaped start-up
+// (unless ExitInstance answers otherwise), Run or ExitInstance.
+constexpr int kExitFailure = -1;
 
 CWinApp* AfxGetApp() noexcept;
 
@@ -66,13 +76,18 @@ HINSTANCE AfxGetInstanceHandle() noexcept;
 // Never throws.
 LRESULT AfxReportWndProcException(const CException& e, const MSG* msg) noexcept;
 
-// Runs the application: InitInstance, the message loop, ExitInstance.
-int AfxWinMain(HINSTANCE instance, const char* commandLine, int showCommand);
+// Runs the application: InitInstance, the message loop, ExitInstance; the exit
+// code is ExitInstance's result. An exception from start-up is reported, sets
+// m_nExitCode to kExitFailure, and the run goes on with ExitInstance; one that
+// escapes Run or ExitInstance is reported and the result is kExitFailure, as
+// it is without an application object.
+int AfxWinMain(HINSTANCE instance, const char* commandLine, int showCommand) noexcept;
 
 // Message boxes with a text from the string table.
 int AfxMessageBox(unsigned idPrompt, unsigned type = MB_OK);
 int AfxMessageBox(const char* text, unsigned type = MB_OK);
 
-// Dispatches every waiting message of the thread; a quit message met on the way
-// is posted again so the main loop still ends.
-void AfxPumpMessages();
+// Dispatches every waiting message of the thread, as the loop does (no exception
+// escapes); a quit message met on the way is posted again with its code and the
+// pump returns at once, so the main loop still ends.
+void AfxPumpMessages() noexcept;

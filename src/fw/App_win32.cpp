@@ -4,11 +4,40 @@
 #include "fw/Strings.h"
 #include "fw/Wnd.h"
 
-#include <new>
-
 namespace {
+
 CWinApp* g_pApp = nullptr;
+
+// What start-up and exit report with: no window, no message.
+constexpr MSG kNoMessage{};
+
+// Runs `step` under the window procedures' guard; FALSE when it threw (the
+// exception has been reported).
+template <class Step>
+BOOL RunGuarded(const MSG& msg, Step&& step) noexcept
+{
+    BOOL completed = FALSE;
+    AfxCallGuarded(msg, [&] {
+        step();
+        completed = TRUE;
+        return LRESULT(0);
+    });
+    return completed;
 }
+
+// One message of the loop or the pump: offered to PreTranslateMessage, else
+// translated and dispatched. An exception is reported and the message dropped.
+void ProcessMessage(CWinApp* app, MSG& msg) noexcept
+{
+    RunGuarded(msg, [&] {
+        if (app && app->PreTranslateMessage(&msg))
+            return;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    });
+}
+
+} // namespace
 
 CWinApp::CWinApp() noexcept
 {
@@ -18,8 +47,6 @@ CWinApp::CWinApp() noexcept
 CWinApp::~CWinApp()
 {
     AfxUnhookDialogColors();
-    if (m_hDialogBrush)
-        ::DeleteObject(m_hDialogBrush);
     if (g_pApp == this)
         g_pApp = nullptr;
 }
@@ -45,11 +72,9 @@ HWND CWinApp::GetMainHwnd() const noexcept
 
 void CWinApp::SetDialogBkColor(COLORREF background, COLORREF text)
 {
-    if (m_hDialogBrush)
-        ::DeleteObject(m_hDialogBrush);
     m_crDialogBk = background;
     m_crDialogText = text;
-    m_hDialogBrush = ::CreateSolidBrush(background);
+    m_dialogBrush.Attach(::CreateSolidBrush(background));
     AfxHookDialogColors();
 }
 
@@ -68,26 +93,14 @@ BOOL CWinApp::PreTranslateMessage(MSG* msg)
 int CWinApp::Run()
 {
     MSG msg{};
-    for (;;) {
-        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0 || got == -1)
-            break;
-        try {
-            if (PreTranslateMessage(&msg))
-                continue;
-        } catch (const CException& e) {
-            AfxReportWndProcException(e, &msg);
-            continue;
-        } catch (const std::bad_alloc&) {
-            AfxReportWndProcException(CMemoryException(), &msg);
-            continue;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
+    // GetMessage answers 0 for WM_QUIT and -1 for an error.
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+        ProcessMessage(this, msg);
     if (msg.message == WM_QUIT)
         m_nExitCode = static_cast<int>(msg.wParam);
-    return ExitInstance();
+    int exitCode = kExitFailure;
+    RunGuarded(kNoMessage, [&] { exitCode = ExitInstance(); });
+    return exitCode;
 }
 
 LRESULT CWinApp::ProcessWndProcException(const CException& e, const MSG*)
@@ -107,22 +120,25 @@ LRESULT AfxReportWndProcException(const CException& e, const MSG* msg) noexcept
     return 0;
 }
 
-int AfxWinMain(HINSTANCE instance, const char* commandLine, int showCommand)
+int AfxWinMain(HINSTANCE instance, const char* commandLine, int showCommand) noexcept
 {
     CWinApp* app = AfxGetApp();
     if (!app)
-        return -1;
+        return kExitFailure;
     app->m_hInstance = instance;
-    app->m_strCmdLine = commandLine ? commandLine : "";
     app->m_nCmdShow = showCommand;
-    try {
-        if (!app->InitInstance())
-            return app->ExitInstance();
-    } catch (const CException& e) {
-        AfxReportWndProcException(e, nullptr);
-        return app->ExitInstance();
-    }
-    return app->Run();
+    BOOL started = FALSE;
+    if (!RunGuarded(kNoMessage, [&] {
+            app->m_strCmdLine = commandLine ? commandLine : "";
+            started = app->InitInstance();
+        }))
+        app->m_nExitCode = kExitFailure;
+    int exitCode = kExitFailure;
+    if (started)
+        RunGuarded(kNoMessage, [&] { exitCode = app->Run(); });
+    else
+        RunGuarded(kNoMessage, [&] { exitCode = app->ExitInstance(); });
+    return exitCode;
 }
 
 int AfxMessageBox(unsigned idPrompt, unsigned type)
@@ -144,26 +160,14 @@ int AfxMessageBox(const char* text, unsigned type)
                          type);
 }
 
-void AfxPumpMessages()
+void AfxPumpMessages() noexcept
 {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
+            return;
         }
-        CWinApp* app = AfxGetApp();
-        try {
-            if (app && app->PreTranslateMessage(&msg))
-                continue;
-        } catch (const CException& e) {
-            AfxReportWndProcException(e, &msg);
-            continue;
-        } catch (const std::bad_alloc&) {
-            AfxReportWndProcException(CMemoryException(), &msg);
-            continue;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ProcessMessage(AfxGetApp(), msg);
     }
 }
