@@ -40,7 +40,7 @@ int CArchiveFile::ReadSignature()
     if (RawRead(bytes, kSignatureSize) < kSignatureSize)
         AfxThrowFileException(CFileException::endOfFile, -1, m_path);
     if (!HasVolumeMagic(bytes))
-        throw CMultiFileException(2);
+        throw CMultiFileException(MultiFileCode::notAnArchive);
     return static_cast<int>(kSignatureSize);
 }
 
@@ -67,7 +67,7 @@ void CArchiveFile::ExtractMember(CMemberFile& member)
         ExpansionScope scope{m_pCodec, m_pCurrent};
         m_pCodec = CreateCodec(header.method, header.methodOption);
         if (!m_pCodec)
-            throw CMultiFileException(1);
+            throw CMultiFileException(MultiFileCode::unknownMethod);
         m_pCurrent = &member;
         m_pCodec->Expand(this, &member, header.packedSize, header.size);
         aborted = m_pCodec->IsAborted();
@@ -77,7 +77,7 @@ void CArchiveFile::ExtractMember(CMemberFile& member)
     if (aborted)
         AfxThrowUserException();
     if (header.checksum != 0 && header.checksum != member.m_checksum.m_nValue)
-        throw CMultiFileException(5);
+        throw CMultiFileException(MultiFileCode::checksumMismatch);
 }
 
 void CArchiveFile::SkipMember(CMemberFile& member)

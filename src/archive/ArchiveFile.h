@@ -3,9 +3,10 @@
 // headers, and the expansion of one member through a codec. Only packed data
 // passes through the counting Read (block size 4096), so only packed data
 // feeds progress and the change to the next volume; headers and signatures
-// are read uncounted. Failures are exceptions: CMultiFileException (unknown
-// method 1, no "mflh" 2, no "mfen" 3, checksum mismatch 5), CZLibException
-// from the codec, the framework's file and user exceptions.
+// are read uncounted. Failures are exceptions: CMultiFileException
+// (unknownMethod, notAnArchive for no "mflh", missingEntryHeader for no "mfen",
+// checksumMismatch), CZLibException from the codec, the framework's file and
+// user exceptions.
 #include "archive/Codec.h"
 #include "archive/MemberFile.h"
 
@@ -22,7 +23,7 @@ public:
     // Opens the first volume and reads its signature.
     void OpenArchive(const std::string& path);
     // Reads the 8-byte signature: fewer bytes throw CFileException endOfFile,
-    // a magic other than "mflh" CMultiFileException 2. Returns 8.
+    // a magic other than "mflh" CMultiFileException notAnArchive. Returns 8.
     int ReadSignature();
     // Reads the next member header into member; false at the end of the archive.
     bool NextMember(CMemberFile& member);
@@ -30,9 +31,10 @@ public:
     virtual std::unique_ptr<CCodec> CreateCodec(std::int32_t method, std::int32_t option);
     // Expands the member whose header was just read into its output file,
     // closes it and gives it its time and attributes; then throws
-    // CUserException when the codec was aborted, CMultiFileException 5 when a
-    // non-zero stored checksum differs from the expanded bytes'. After an
-    // exception the output file stays open and in place.
+    // CUserException when the codec was aborted, CMultiFileException
+    // checksumMismatch when a non-zero stored checksum differs from the
+    // expanded bytes'. After an exception the output file stays open and in
+    // place.
     void ExtractMember(CMemberFile& member);
     // Reads and drops the member's packed data through the counting read, so
     // the walk stays in step and volume changes happen as in an expansion.

@@ -15,15 +15,15 @@ void ThrowOnZLibError(int result)
     case Z_ERRNO:
         CFileException::ThrowErrno(errno);
     case Z_STREAM_ERROR:
-        throw CZLibException(2);
+        throw CZLibException(ZLibCode::streamError);
     case Z_DATA_ERROR:
-        throw CZLibException(3);
+        throw CZLibException(ZLibCode::dataError);
     case Z_MEM_ERROR:
         AfxThrowMemoryException();
     case Z_BUF_ERROR:
-        throw CZLibException(4);
+        throw CZLibException(ZLibCode::bufferError);
     default:
-        throw CZLibException(1);
+        throw CZLibException(ZLibCode::otherError);
     }
 }
 
@@ -153,7 +153,7 @@ void CZLibCodec::Expand(std::uint32_t packedSize, std::uint32_t size)
         // More output than the header gives: never written, and the bound on
         // what a damaged stream can produce.
         if (written + (m_nOutSize - zs.avail_out) > size)
-            throw CZLibException(3);
+            throw CZLibException(ZLibCode::dataError);
         if (result == Z_STREAM_END)
             break;
         ThrowOnZLibError(result);
@@ -164,7 +164,7 @@ void CZLibCodec::Expand(std::uint32_t packedSize, std::uint32_t size)
     m_state = StreamState::none;
     ThrowOnZLibError(inflateEnd(&zs));
     if (written != size)
-        throw CZLibException(3);
+        throw CZLibException(ZLibCode::dataError);
     DiscardInput(static_cast<std::uint32_t>(packedSize - fed));
 }
 
@@ -173,7 +173,7 @@ void CZLibCodec::DiscardInput(std::uint32_t count)
     while (count != 0) {
         const unsigned n = Read(m_in.data(), std::min<std::uint32_t>(m_nInSize, count));
         if (n == 0)
-            throw CZLibException(4);
+            throw CZLibException(ZLibCode::bufferError);
         count -= n;
     }
 }

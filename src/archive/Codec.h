@@ -77,7 +77,7 @@ public:
     // checked. The whole packed data is consumed whatever the stream holds:
     // bytes after its end are read and dropped, so the archive walk stays in
     // step (a member of size 0 included). Output that goes beyond size, or a
-    // stream that ends short of it, is damaged data (CZLibException 3).
+    // stream that ends short of it, is damaged data (CZLibException dataError).
     void Expand(std::uint32_t packedSize, std::uint32_t size) override;
 
 private:
@@ -98,6 +98,6 @@ private:
 
 // The result test of every zlib call: Z_OK and Z_STREAM_END pass; Z_ERRNO
 // throws the file exception for errno, Z_MEM_ERROR the memory exception,
-// Z_STREAM_ERROR, Z_DATA_ERROR and Z_BUF_ERROR CZLibException 2, 3 and 4,
-// anything else CZLibException 1.
+// Z_STREAM_ERROR, Z_DATA_ERROR and Z_BUF_ERROR CZLibException streamError,
+// dataError and bufferError, anything else CZLibException otherError.
 void ThrowOnZLibError(int result);

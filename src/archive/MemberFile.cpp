@@ -15,7 +15,7 @@ int CMemberFile::ReadHeader(CMultiFile& archive)
     MemberHeader header;
     DecodeHeader(bytes, header);
     if (!header.HasMagic())
-        throw CMultiFileException(3);
+        throw CMultiFileException(MultiFileCode::missingEntryHeader);
     m_header = header;
     m_strName = m_header.FileNameText();
     m_strComment = m_header.CommentText();

@@ -2,8 +2,8 @@
 // One member of an archive: its 346-byte header and the output file it is
 // expanded into. The counting Write of CMultiFile folds every expanded byte
 // into m_checksum, which ExtractMember compares with the header's. Failures
-// are exceptions: CMultiFileException 3 for a header without "mfen", the
-// framework's file exceptions for the output file.
+// are exceptions: CMultiFileException missingEntryHeader for a header
+// without "mfen", the framework's file exceptions for the output file.
 #include "archive/ArchiveFormat.h"
 #include "archive/MultiFile.h"
 
@@ -19,7 +19,8 @@ public:
 
     // Reads the next header from the archive with RawRead (uncounted).
     // Returns 0 when fewer than 346 bytes were left (the end of the archive),
-    // else 346; a header without "mfen" throws CMultiFileException 3.
+    // else 346; a header without "mfen" throws CMultiFileException
+    // missingEntryHeader.
     int ReadHeader(CMultiFile& archive);
     // Modified time, size and attribute byte from the status of the file
     // named m_strName (a plain file to copy); throws when it has none.

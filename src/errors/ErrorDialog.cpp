@@ -77,9 +77,8 @@ void CExpandingDialog::OnMore()
 CErrorDialog::CErrorDialog(CWnd* parent)
     : CExpandingDialog(IDD_ERROR, parent), m_brush(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)))
 {
-    HDC screen = ::GetDC(nullptr);
-    const int height = -::MulDiv(8, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ::ReleaseDC(nullptr, screen);
+    const CClientDC screen(nullptr);
+    const int height = -::MulDiv(8, ::GetDeviceCaps(screen.Get(), LOGPIXELSY), 72);
     m_font.Attach(::CreateFontA(height, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial"));
 }

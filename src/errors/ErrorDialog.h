@@ -36,6 +36,10 @@ protected:
     RECT m_rcFull{};  // the full window rectangle, screen coordinates
 };
 
+// The system icon of every error report, IDI_EXCLAMATION (windows.h spells it
+// as a resource pointer, not as the number the dialog stores).
+constexpr UINT kErrorIconId = 32515;
+
 class CErrorDialog : public CExpandingDialog {
 public:
     explicit CErrorDialog(CWnd* parent = nullptr);
@@ -48,7 +52,7 @@ public:
     // "Continue Operation" / "Cancel Operation" instead of OK alone.
     BOOL m_bAskMode = FALSE;
     // The system icon shown beside the heading.
-    UINT m_nIconId = 32515;  // IDI_EXCLAMATION
+    UINT m_nIconId = kErrorIconId;
 
 protected:
     BOOL OnInitDialog() override;
@@ -97,7 +101,7 @@ template <class... Args>
 void ErrorMessage(UINT headingId, const CException& e, Args... args)
 {
     static_assert(kHeadingArgumentsFit<Args...>, "heading arguments are integers or C strings");
-    ShowExceptionDialog(headingId, ExpandHeading(headingId, args...), e, FALSE, 32515);
+    ShowExceptionDialog(headingId, ExpandHeading(headingId, args...), e, FALSE, kErrorIconId);
 }
 
 // Asks whether to go on after `e`: TRUE for "Continue Operation", FALSE for
@@ -106,5 +110,5 @@ template <class... Args>
 BOOL ErrorQuery(UINT headingId, const CException& e, Args... args)
 {
     static_assert(kHeadingArgumentsFit<Args...>, "heading arguments are integers or C strings");
-    return ShowExceptionDialog(headingId, ExpandHeading(headingId, args...), e, TRUE, 32515) == IDOK;
+    return ShowExceptionDialog(headingId, ExpandHeading(headingId, args...), e, TRUE, kErrorIconId) == IDOK;
 }

@@ -1,31 +1,57 @@
 #include "errors/XException.h"
 
 #include "fw/Strings.h"
+#include "res/resource.h"
 
 std::string g_strErrorTitle;
 std::string g_strErrorText;
 
 namespace {
 
-constexpr XMessageEntry kGenericMessages[] = {{-1, 24576, 24577}};
-constexpr XMessageEntry kMemoryMessages[] = {{-1, 24578, 24579}};
+// An entry for one of the program's own codes.
+template <class Code>
+constexpr XMessageEntry Entry(Code code, unsigned titleId, unsigned textId)
+{
+    return {static_cast<int>(code), titleId, textId};
+}
+
+constexpr XMessageEntry kGenericMessages[] = {{kAnyCode, IDS_ERR_UNKNOWN, IDS_ERR_UNKNOWN_TEXT}};
+constexpr XMessageEntry kMemoryMessages[] = {{kAnyCode, IDS_ERR_MEMORY, IDS_ERR_MEMORY_TEXT}};
+// By the framework's file causes; none and generic take the last entry.
 constexpr XMessageEntry kFileMessages[] = {
-    {2, 24590, 24591}, {3, 24592, 24593}, {4, 24594, 24595}, {5, 24596, 24597},
-    {6, 24598, 24581}, {7, 24599, 24581}, {8, 24600, 24601}, {9, 24602, 24581},
-    {10, 24603, 24604}, {11, 24605, 24606}, {12, 24607, 24608}, {13, 24609, 24610},
-    {14, 24611, 24581}, {-1, 24580, 24581},
+    {CFileException::fileNotFound, IDS_ERR_FILE_NOT_FOUND, IDS_ERR_FILE_NOT_FOUND_TEXT},
+    {CFileException::badPath, IDS_ERR_BAD_PATH, IDS_ERR_BAD_PATH_TEXT},
+    {CFileException::tooManyOpenFiles, IDS_ERR_TOO_MANY_FILES, IDS_ERR_TOO_MANY_FILES_TEXT},
+    {CFileException::accessDenied, IDS_ERR_ACCESS_DENIED, IDS_ERR_ACCESS_DENIED_TEXT},
+    {CFileException::invalidFile, IDS_ERR_INVALID_FILE, IDS_ERR_FILE_TEXT},
+    {CFileException::removeCurrentDir, IDS_ERR_REMOVE_CURRENT_DIR, IDS_ERR_FILE_TEXT},
+    {CFileException::directoryFull, IDS_ERR_DIRECTORY_FULL, IDS_ERR_DIRECTORY_FULL_TEXT},
+    {CFileException::badSeek, IDS_ERR_BAD_SEEK, IDS_ERR_FILE_TEXT},
+    {CFileException::hardIO, IDS_ERR_HARDWARE, IDS_ERR_HARDWARE_TEXT},
+    {CFileException::sharingViolation, IDS_ERR_SHARING, IDS_ERR_SHARING_TEXT},
+    {CFileException::lockViolation, IDS_ERR_LOCKING, IDS_ERR_LOCKING_TEXT},
+    {CFileException::diskFull, IDS_ERR_DISK_FULL, IDS_ERR_DISK_FULL_TEXT},
+    {CFileException::endOfFile, IDS_ERR_END_OF_FILE, IDS_ERR_FILE_TEXT},
+    {kAnyCode, IDS_ERR_FILE, IDS_ERR_FILE_TEXT},
 };
-constexpr XMessageEntry kArchiveMessages[] = {{-1, 24582, 24583}};
-constexpr XMessageEntry kResourceMessages[] = {{-1, 24584, 24585}};
-constexpr XMessageEntry kUserMessages[] = {{-1, 24586, 24587}};
-constexpr XMessageEntry kNotSupportedMessages[] = {{-1, 24588, 24589}};
-constexpr XMessageEntry kInstallProfileMessages[] = {{-1, 10, 13}};
-// Code 1 stands last, after 2 to 5.
+constexpr XMessageEntry kArchiveMessages[] = {{kAnyCode, IDS_ERR_ARCHIVE, IDS_ERR_ARCHIVE_TEXT}};
+constexpr XMessageEntry kResourceMessages[] = {{kAnyCode, IDS_ERR_RESOURCE, IDS_ERR_RESOURCE_TEXT}};
+constexpr XMessageEntry kUserMessages[] = {{kAnyCode, IDS_ERR_CANCELLED, IDS_ERR_CANCELLED_TEXT}};
+constexpr XMessageEntry kNotSupportedMessages[] = {{kAnyCode, IDS_ERR_NOT_SUPPORTED, IDS_ERR_NOT_SUPPORTED_TEXT}};
+constexpr XMessageEntry kInstallProfileMessages[] = {{kAnyCode, IDS_ERR_PROFILE, IDS_ERR_PROFILE_TEXT}};
+// The unknown method stands last, after the other codes.
 constexpr XMessageEntry kMultiFileMessages[] = {
-    {2, 27650, 27651}, {3, 27652, 27653}, {4, 27654, 27655}, {5, 27656, 27657}, {1, 27648, 27649},
+    Entry(MultiFileCode::notAnArchive, IDS_ERR_NOT_AN_ARCHIVE, IDS_ERR_NOT_AN_ARCHIVE_TEXT),
+    Entry(MultiFileCode::missingEntryHeader, IDS_ERR_MISSING_HEADER, IDS_ERR_MISSING_HEADER_TEXT),
+    Entry(MultiFileCode::corruptTable, IDS_ERR_CORRUPT_TABLE, IDS_ERR_CORRUPT_TABLE_TEXT),
+    Entry(MultiFileCode::checksumMismatch, IDS_ERR_CRC_MISMATCH, IDS_ERR_CRC_MISMATCH_TEXT),
+    Entry(MultiFileCode::unknownMethod, IDS_ERR_UNKNOWN_METHOD, IDS_ERR_UNKNOWN_METHOD_TEXT),
 };
 constexpr XMessageEntry kZLibMessages[] = {
-    {1, 27658, 27659}, {2, 27660, 27659}, {3, 27661, 27659}, {4, 27662, 27659},
+    Entry(ZLibCode::otherError, IDS_ERR_ZLIB, IDS_ERR_ZLIB_TEXT),
+    Entry(ZLibCode::streamError, IDS_ERR_ZLIB_STREAM, IDS_ERR_ZLIB_TEXT),
+    Entry(ZLibCode::dataError, IDS_ERR_ZLIB_DATA, IDS_ERR_ZLIB_TEXT),
+    Entry(ZLibCode::bufferError, IDS_ERR_ZLIB_BUFFER, IDS_ERR_ZLIB_TEXT),
 };
 
 } // namespace
@@ -46,7 +72,7 @@ void CXException::FindMessage(const XMessageEntry* table, std::size_t count) con
 {
     for (std::size_t i = 0; i < count; ++i) {
         const XMessageEntry& entry = table[i];
-        if (entry.code != -1 && entry.code != m_nCode)
+        if (entry.code != kAnyCode && entry.code != m_nCode)
             continue;
         if (entry.titleId != 0 && g_strErrorTitle.empty())
             g_strErrorTitle = AfxLoadString(entry.titleId);

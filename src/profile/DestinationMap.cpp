@@ -65,7 +65,7 @@ void CDestinationMap::ResolveAll()
         if (resolved)
             return;
     }
-    throw CInstallProfileException(1);
+    throw CInstallProfileException(InstallProfileCode::unresolvedDestinations);
 }
 
 CDestination* CDestinationMap::Lookup(short id) const
@@ -108,7 +108,7 @@ void CDestinationMap::LoadFromProfile(const CPathName& file)
         any = TRUE;
     }
     if (!any)
-        throw CInstallProfileException(0);
+        throw CInstallProfileException(InstallProfileCode::noDestinations);
 }
 
 BOOL CDestinationMap::WriteToLog(const CPathName& file) const

@@ -52,8 +52,9 @@ public:
     void SetRelative(short id, const std::string& name, short baseId);
 
     // Resolves every destination, in passes until all succeed, at most as many
-    // passes as there are destinations. Throws CInstallProfileException code 1
-    // when some destination stays unresolved (missing base, cycle).
+    // passes as there are destinations. Throws CInstallProfileException
+    // unresolvedDestinations when some destination stays unresolved (missing
+    // base, cycle).
     void ResolveAll();
 
     // Name and path of a destination; empty for an id that is not in the map.
@@ -66,7 +67,8 @@ public:
     Map::const_iterator end() const noexcept { return m_map.end(); }
 
     // Reads section "destinations" (key id, value name|baseId|path). Throws
-    // CInstallProfileException code 0 when the section is absent or empty.
+    // CInstallProfileException noDestinations when the section is absent or
+    // empty.
     void LoadFromProfile(const CPathName& file);
     // Writes section "destinations" of the install log: every destination with
     // an id of 0 or above. FALSE when a line was too long to be written.

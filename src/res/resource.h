@@ -4,9 +4,7 @@
 // resource compiler reads this file too.
 
 // ---- Strings ---------------------------------------------------------------
-// Strings the code loads by name. The titles and explanations of the error
-// messages are reached through the exception classes' message tables, which
-// name their ids there.
+// Strings the code loads by name.
 #define IDS_SETUP_TITLE               4      // caption of the background window
 #define IDS_CONFIRM_EXIT_SETUP        5      // Yes/No: leave setup before it is complete
 #define IDS_DEFAULT_GROUP_NAME        6      // program group proposed on the group page
@@ -24,6 +22,63 @@
 #define IDS_INVALID_LOCATION          29     // %s: a location that is no usable directory path
 #define IDS_STATUS_SUCCESS            57345  // status report; failure is the next id
 #define IDS_STATUS_FAILED             57346
+
+// Titles (IDS_ERR_...) and explanations (..._TEXT) of the error messages, read
+// through the exception classes' message tables; a title without an
+// explanation of its own shares one of the others.
+#define IDS_ERR_PROFILE               10
+#define IDS_ERR_PROFILE_TEXT          13
+#define IDS_ERR_UNKNOWN               24576
+#define IDS_ERR_UNKNOWN_TEXT          24577
+#define IDS_ERR_MEMORY                24578
+#define IDS_ERR_MEMORY_TEXT           24579
+#define IDS_ERR_FILE                  24580
+#define IDS_ERR_FILE_TEXT             24581
+#define IDS_ERR_ARCHIVE               24582
+#define IDS_ERR_ARCHIVE_TEXT          24583
+#define IDS_ERR_RESOURCE              24584
+#define IDS_ERR_RESOURCE_TEXT         24585
+#define IDS_ERR_CANCELLED             24586
+#define IDS_ERR_CANCELLED_TEXT        24587
+#define IDS_ERR_NOT_SUPPORTED         24588
+#define IDS_ERR_NOT_SUPPORTED_TEXT    24589
+#define IDS_ERR_FILE_NOT_FOUND        24590
+#define IDS_ERR_FILE_NOT_FOUND_TEXT   24591
+#define IDS_ERR_BAD_PATH              24592
+#define IDS_ERR_BAD_PATH_TEXT         24593
+#define IDS_ERR_TOO_MANY_FILES        24594
+#define IDS_ERR_TOO_MANY_FILES_TEXT   24595
+#define IDS_ERR_ACCESS_DENIED         24596
+#define IDS_ERR_ACCESS_DENIED_TEXT    24597
+#define IDS_ERR_INVALID_FILE          24598
+#define IDS_ERR_REMOVE_CURRENT_DIR    24599
+#define IDS_ERR_DIRECTORY_FULL        24600
+#define IDS_ERR_DIRECTORY_FULL_TEXT   24601
+#define IDS_ERR_BAD_SEEK              24602
+#define IDS_ERR_HARDWARE              24603
+#define IDS_ERR_HARDWARE_TEXT         24604
+#define IDS_ERR_SHARING               24605
+#define IDS_ERR_SHARING_TEXT          24606
+#define IDS_ERR_LOCKING               24607
+#define IDS_ERR_LOCKING_TEXT          24608
+#define IDS_ERR_DISK_FULL             24609
+#define IDS_ERR_DISK_FULL_TEXT        24610
+#define IDS_ERR_END_OF_FILE           24611
+#define IDS_ERR_UNKNOWN_METHOD        27648
+#define IDS_ERR_UNKNOWN_METHOD_TEXT   27649
+#define IDS_ERR_NOT_AN_ARCHIVE        27650
+#define IDS_ERR_NOT_AN_ARCHIVE_TEXT   27651
+#define IDS_ERR_MISSING_HEADER        27652
+#define IDS_ERR_MISSING_HEADER_TEXT   27653
+#define IDS_ERR_CORRUPT_TABLE         27654
+#define IDS_ERR_CORRUPT_TABLE_TEXT    27655
+#define IDS_ERR_CRC_MISMATCH          27656
+#define IDS_ERR_CRC_MISMATCH_TEXT     27657
+#define IDS_ERR_ZLIB                  27658  // the compression library's errors share 27659
+#define IDS_ERR_ZLIB_TEXT             27659
+#define IDS_ERR_ZLIB_STREAM           27660
+#define IDS_ERR_ZLIB_DATA             27661
+#define IDS_ERR_ZLIB_BUFFER           27662
 
 // ---- Icons -----------------------------------------------------------------
 #define IDI_PROGRAM                   4      // the program's icon

@@ -52,7 +52,7 @@ std::unique_ptr<CXException> EmptyMapper(const CException&)
 
 TEST(ReportedExceptionTest, FamilyMemberReportsItself)
 {
-    const CZLibException e(2);
+    const CZLibException e(ZLibCode::streamError);
     std::unique_ptr<CXException> made;
     const CXMemoryException fallback;
     EXPECT_EQ(&e, &ReportedException(e, made, fallback));
@@ -136,7 +136,7 @@ TEST(ErrorDialogLookTest, ExplanationOnTheButtonFaceAndInArial)
     app.SetDialogBkColor(RGB(192, 192, 192), RGB(0, 0, 0));
     g_look = Look{};
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, ExamineTimer);
-    ErrorMessage(9, CInstallProfileException(0));
+    ErrorMessage(9, CInstallProfileException(InstallProfileCode::noDestinations));
     ::KillTimer(nullptr, timer);
 
     ASSERT_TRUE(g_look.seen);

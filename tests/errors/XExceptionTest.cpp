@@ -16,7 +16,7 @@ Report Prepare(const CXException& e)
 
 TEST(MessageTableTest, InstallProfileCodesShareOneMessage)
 {
-    for (int code : {0, 1}) {
+    for (InstallProfileCode code : {InstallProfileCode::noDestinations, InstallProfileCode::unresolvedDestinations}) {
         const Report r = Prepare(CInstallProfileException(code));
         EXPECT_EQ("Incomplete or missing profile.", r.title);
         EXPECT_EQ(0u, r.text.find("The profile that holds application install information is missing or damaged."));
@@ -40,9 +40,10 @@ TEST(MessageTableTest, FileCausesPickTheirOwnEntryOrTheGeneralOne)
 
 TEST(MessageTableTest, UnknownCodesFallBackToTheGenericTable)
 {
-    EXPECT_EQ("Unknown compression method.", Prepare(CMultiFileException(1)).title);
-    EXPECT_EQ("Archive file damaged (CRC Mismatch)", Prepare(CMultiFileException(5)).title);
-    for (const Report& r : {Prepare(CMultiFileException(7)), Prepare(CZLibException(0)), Prepare(CXException(1))}) {
+    EXPECT_EQ("Unknown compression method.", Prepare(CMultiFileException(MultiFileCode::unknownMethod)).title);
+    EXPECT_EQ("Archive file damaged (CRC Mismatch)", Prepare(CMultiFileException(MultiFileCode::checksumMismatch)).title);
+    for (const Report& r : {Prepare(CMultiFileException(static_cast<MultiFileCode>(7))),
+                            Prepare(CZLibException(static_cast<ZLibCode>(0))), Prepare(CXException(1))}) {
         EXPECT_EQ("An unkown error occured.", r.title);
         EXPECT_EQ(0u, r.text.find("The requested operation cannot be completed because an error occurred."));
     }
@@ -50,9 +51,9 @@ TEST(MessageTableTest, UnknownCodesFallBackToTheGenericTable)
 
 TEST(MessageTableTest, ZLibCodesShareOneExplanation)
 {
-    const Report stream = Prepare(CZLibException(2));
-    const Report data = Prepare(CZLibException(3));
-    const Report buffer = Prepare(CZLibException(4));
+    const Report stream = Prepare(CZLibException(ZLibCode::streamError));
+    const Report data = Prepare(CZLibException(ZLibCode::dataError));
+    const Report buffer = Prepare(CZLibException(ZLibCode::bufferError));
     EXPECT_EQ("Archive file damaged (stream error).", stream.title);
     EXPECT_EQ("Archive file damaged (data error).", data.title);
     EXPECT_EQ("Archive file damaged (buffer error).", buffer.title);

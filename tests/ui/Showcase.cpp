@@ -103,11 +103,11 @@ public:
 std::unique_ptr<CException> MakeException(const std::string& kind, int code)
 {
     if (kind == "profile")
-        return std::make_unique<CInstallProfileException>(code);
+        return std::make_unique<CInstallProfileException>(static_cast<InstallProfileCode>(code));
     if (kind == "multifile")
-        return std::make_unique<CMultiFileException>(code);
+        return std::make_unique<CMultiFileException>(static_cast<MultiFileCode>(code));
     if (kind == "zlib")
-        return std::make_unique<CZLibException>(code);
+        return std::make_unique<CZLibException>(static_cast<ZLibCode>(code));
     if (kind == "file")
         return std::make_unique<CFileException>(code, -1, "DATA.Z");
     if (kind == "memory")
