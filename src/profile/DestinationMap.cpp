@@ -23,7 +23,16 @@ BOOL CDestination::Resolve(BOOL force)
     if (!path.SetDriveDirectory(base->m_path.GetPath()) || !path.AppendDirectory(m_strName))
         return FALSE;
     m_path = path;
+    m_bResolved = TRUE;
     return TRUE;
+}
+
+void CDestination::ForgetResolvedPath() noexcept
+{
+    if (m_bResolved) {
+        m_path.Empty();
+        m_bResolved = FALSE;
+    }
 }
 
 CDestinationMap::CDestinationMap()
@@ -43,7 +52,9 @@ CDestination& CDestinationMap::Get(short id)
 
 void CDestinationMap::SetPath(short id, const CPathName& path)
 {
-    Get(id).m_path = path;
+    CDestination& destination = Get(id);
+    destination.m_path = path;
+    destination.m_bResolved = FALSE;
 }
 
 void CDestinationMap::SetRelative(short id, const std::string& name, short baseId)
@@ -55,6 +66,10 @@ void CDestinationMap::SetRelative(short id, const std::string& name, short baseI
 
 void CDestinationMap::ResolveAll()
 {
+    // Within one call a destination is resolved once its base has its final
+    // path; a path kept from an earlier call could be stale.
+    for (auto& entry : m_map)
+        entry.second->ForgetResolvedPath();
     const std::size_t passes = m_map.size();
     for (std::size_t pass = 0; pass < passes; ++pass) {
         BOOL resolved = TRUE;

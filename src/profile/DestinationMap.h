@@ -26,6 +26,9 @@ public:
     // the joined path would be too long (the path then stays as it was).
     // Without force, a path the destination already has is kept.
     BOOL Resolve(BOOL force);
+    // Forgets a path that Resolve gave, so the next resolution follows the
+    // base's current path; a path given with SetPath stays.
+    void ForgetResolvedPath() noexcept;
     BOOL HasBase() const noexcept { return m_nBaseId != DEST_NONE; }
     BOOL HasPath() const noexcept { return !m_path.IsEmpty(); }
 
@@ -36,6 +39,8 @@ public:
     short m_nBaseId = DEST_NONE;
     CDestinationMap* m_pOwner;
     CPathName m_path;
+    // m_path came from Resolve, not from the profile or SetPath.
+    BOOL m_bResolved = FALSE;
 };
 
 class CDestinationMap {
@@ -52,9 +57,11 @@ public:
     void SetRelative(short id, const std::string& name, short baseId);
 
     // Resolves every destination, in passes until all succeed, at most as many
-    // passes as there are destinations. Throws CInstallProfileException
-    // unresolvedDestinations when some destination stays unresolved (missing
-    // base, cycle).
+    // passes as there are destinations. Paths resolved by an earlier call are
+    // resolved again, so they follow a base whose path has changed since (the
+    // user went back and chose another directory); given paths stay. Throws
+    // CInstallProfileException unresolvedDestinations when some destination
+    // stays unresolved (missing base, cycle).
     void ResolveAll();
 
     // Name and path of a destination; empty for an id that is not in the map.

@@ -119,6 +119,23 @@ TEST_F(DestinationResolveTest, GivenPathsAreKept)
     EXPECT_EQ("C:\\PELTO\\OLD\\", Path(7));
 }
 
+// The user goes back from the group page and chooses another directory: what
+// lies below it follows, whatever order the map visits a chain in; a path
+// given in the profile stays.
+TEST_F(DestinationResolveTest, ResolvingAgainFollowsTheNewMainDirectory)
+{
+    Load("0=PELTO\n1=DATA|0|\n2=SUB|1|\n12=Y|13|\n13=X|0|\n7=OLD|0|E:\\OLD\\\n");
+    destinations.SetPath(DEST_MAIN, CPathName("C:\\A\\"));
+    destinations.ResolveAll();
+    ASSERT_EQ("C:\\A\\X\\Y\\", Path(12));
+    destinations.SetPath(DEST_MAIN, CPathName("D:\\B\\"));
+    destinations.ResolveAll();
+    EXPECT_EQ("D:\\B\\DATA\\", Path(1));
+    EXPECT_EQ("D:\\B\\DATA\\SUB\\", Path(2));
+    EXPECT_EQ("D:\\B\\X\\Y\\", Path(12));
+    EXPECT_EQ("E:\\OLD\\", Path(7));
+}
+
 TEST_F(DestinationResolveTest, MissingBaseAndCyclesAreCodeOne)
 {
     Load("1=X|5|\n2=DATA|0|\n");
