@@ -254,13 +254,15 @@ CPathName::CPathName(int folderCode)
 
 CPathName& CPathName::operator=(const char* text)
 {
-    SetPath(text ? text : "");
-    return *this;
+    return *this = std::string(text ? text : "");
 }
 
+// The answer is not seen here: a refused text must not leave the old path
+// looking like the new one.
 CPathName& CPathName::operator=(const std::string& text)
 {
-    SetPath(text);
+    if (!SetPath(text))
+        Empty();
     return *this;
 }
 
@@ -451,13 +453,17 @@ BOOL CPathName::MakeUniqueName(BOOL mustBeNew, int tries)
     return FALSE;
 }
 
+// An empty path names nothing; searched as it is, its pattern would look in
+// the current directory.
 BOOL CPathName::Exists() const
 {
-    return FindsEntry(m_strPath);
+    return !IsEmpty() && FindsEntry(m_strPath);
 }
 
 BOOL CPathName::DirectoryExists() const
 {
+    if (IsEmpty())
+        return FALSE;
     const CParts parts = Split();
     return FindsEntry(MakePathText(parts.drive, parts.directory, "*.*", nullptr));
 }
@@ -476,9 +482,11 @@ time_t CPathName::GetModifiedTime() const
 }
 
 // The root of the path's drive: 'C:\', '\\server\share\' for a UNC path, else
-// the root of the current drive.
+// the root of the current drive; "" for an empty path, which has no drive.
 std::string CPathName::RootPath() const
 {
+    if (IsEmpty())
+        return {};
     const CParts parts = Split();
     if (parts.drive.empty() && m_strPath.compare(0, 2, "\\\\") == 0) {
         size_t end = FindNextChar(m_strPath, '\\', 2);
@@ -493,7 +501,8 @@ std::string CPathName::RootPath() const
 
 UINT CPathName::GetDriveType() const
 {
-    return ::GetDriveTypeA(RootPath().c_str());
+    const std::string root = RootPath();
+    return root.empty() ? DRIVE_NO_ROOT_DIR : ::GetDriveTypeA(root.c_str());
 }
 
 BOOL CPathName::IsRemovable() const
@@ -504,8 +513,9 @@ BOOL CPathName::IsRemovable() const
 BOOL CPathName::GetDiskFreeSpace(DWORD& sectorsPerCluster, DWORD& bytesPerSector, DWORD& freeClusters,
                                  DWORD& totalClusters) const
 {
-    return ::GetDiskFreeSpaceA(RootPath().c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
-                               &totalClusters);
+    const std::string root = RootPath();
+    return !root.empty() && ::GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector,
+                                                &freeClusters, &totalClusters);
 }
 
 namespace {

@@ -10,9 +10,11 @@
 // its trailing separator, the extension with its dot). A text or a change whose
 // result would break a limit is refused: the path stays as it was and the
 // setter or writer answers FALSE, so a path is never cut to a different file.
+// Construction and assignment, which give no answer, leave the path empty.
 //
 // File-system questions and changes answer TRUE/FALSE (or 0) and never alter the
-// path; only CreateDirectoryOrThrow throws (CFileException).
+// path; an empty path names nothing (it exists nowhere, on no drive). Only
+// CreateDirectoryOrThrow throws (CFileException).
 #include <windows.h>
 
 #include <ctime>
@@ -37,12 +39,14 @@ public:
     static constexpr size_t kMaxExt = 256;
 
     CPathName() = default;
+    // A text that SetPath refuses gives an empty path.
     CPathName(const char* text);
     CPathName(const std::string& text);
     // A system folder, ending in a backslash; empty for an unknown code or when
     // the folder cannot be read or does not fit.
     explicit CPathName(int folderCode);
 
+    // A text that SetPath refuses empties the path.
     CPathName& operator=(const char* text);
     CPathName& operator=(const std::string& text);
 
@@ -52,7 +56,7 @@ public:
     void Empty() noexcept { m_strPath.clear(); }
 
     // Sets the whole path; FALSE (path unchanged) when the text breaks a limit
-    // or holds a NUL character. Assignment uses it and ignores the answer.
+    // or holds a NUL character.
     BOOL SetPath(const std::string& text);
     // The full file name of the running program; on failure the path is empty.
     BOOL SetModuleFileName();

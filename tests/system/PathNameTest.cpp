@@ -221,10 +221,16 @@ TEST_F(PathLimitTest, OverLongTextIsRefused)
     EXPECT_TRUE(CPathName("x." + std::string(255, 'e')).IsEmpty());
     EXPECT_TRUE(CPathName(std::string("C:\\a\0b", 6)).IsEmpty());
 
+    // The setter answers FALSE and keeps the path; assignment cannot answer,
+    // so the old path must not pass for the refused one.
     CPathName path("C:\\keep.txt");
-    path = std::string(300, 'x');
-    EXPECT_EQ(Path(path), "C:\\keep.txt");
     EXPECT_FALSE(path.SetPath(std::string(300, 'x')));
+    EXPECT_EQ(Path(path), "C:\\keep.txt");
+    path = std::string(300, 'x');
+    EXPECT_TRUE(path.IsEmpty());
+    path = "C:\\keep.txt";
+    path = ("C:\\" + std::string(300, 'x')).c_str();
+    EXPECT_TRUE(path.IsEmpty());
 }
 
 TEST_F(PathLimitTest, OverLongResultLeavesThePathUnchanged)
@@ -294,6 +300,19 @@ TEST_F(PathFileSystemTest, ExistsAndDirectoryExists)
     EXPECT_FALSE(CPathName(m_dir / "b.txt").Exists());
     EXPECT_TRUE(CPathName(m_dir.Path()).DirectoryExists());
     EXPECT_FALSE(CPathName(m_dir / "missing\\").DirectoryExists());
+}
+
+// Searched as it is, an empty path would find the current directory's files.
+TEST_F(PathFileSystemTest, EmptyPathNamesNothing)
+{
+    WriteFileBytes(m_dir / "a.txt", "x");
+    ASSERT_TRUE(::SetCurrentDirectoryA(m_dir.Path().c_str()));
+    const CPathName empty;
+    EXPECT_FALSE(empty.Exists());
+    EXPECT_FALSE(empty.DirectoryExists());
+    EXPECT_FALSE(empty.EnterDirectory());
+    EXPECT_EQ(empty.GetDriveType(), static_cast<UINT>(DRIVE_NO_ROOT_DIR));
+    EXPECT_EQ(empty.GetFreeBytes(), 0u);
 }
 
 TEST_F(PathFileSystemTest, ModifiedTime)
