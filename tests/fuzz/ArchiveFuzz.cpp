@@ -85,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             try {
                 archive.ExtractMember(member);
             } catch (const CMultiFileException& e) {
-                if (e.m_nCode != 5)  // a checksum mismatch leaves the walk in step
+                // A checksum mismatch leaves the walk in step.
+                if (e.m_nCode != static_cast<int>(MultiFileCode::checksumMismatch))
                     throw;
             }
         }
