@@ -1,16 +1,21 @@
 #!/bin/sh
-# Renders each user-interface component on its own to a PNG file:
+# Renders each user-interface component on its own, every page of the setup
+# wizard and its folder dialog to PNG files:
 #   scripts/screenshots.sh BUILDDIR OUTDIR
-# BUILDDIR is the 64-bit Windows build tree (its ui_showcase.exe is used). The
-# components run under Wine on a private Xvfb display, in a private copy of the
-# build tree's Wine prefix in which Wine draws the window frames itself (there
-# is no window manager), so captions and maximized windows look as on Windows.
+# BUILDDIR is the 64-bit Windows build tree (its ui_showcase.exe, INSTALL.EXE
+# and page_shots.exe are used; page_shots walks INSTALL.EXE through its pages
+# and saves each window as a BMP file). The programs run under Wine on a
+# private Xvfb display, in a private copy of the build tree's Wine prefix in
+# which Wine draws the window frames itself (there is no window manager), so
+# captions and maximized windows look as on Windows.
 set -eu
 build_dir=$(cd "$1" && pwd)
 mkdir -p "$2"
 out_dir=$(cd "$2" && pwd)
 showcase="$build_dir/tests/ui/ui_showcase.exe"
 [ -f "$showcase" ] || { echo "screenshots: $showcase is missing (build target ui_showcase)" >&2; exit 1; }
+page_shots="$build_dir/tests/wizard/page_shots.exe"
+[ -f "$page_shots" ] || { echo "screenshots: $page_shots is missing (build target page_shots)" >&2; exit 1; }
 
 n=$((100 + $$ % 800))
 while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
@@ -33,8 +38,13 @@ trap cleanup EXIT INT TERM
 i=0
 while [ ! -e "/tmp/.X11-unix/X$n" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
 
-# The build tree's prefix (made by its wine-run on first use), copied.
-"$build_dir/wine-run" "$showcase" >/dev/null 2>&1 || true
+# The build tree's prefix (made by its wine-run on first use), copied. The
+# server wine-run leaves running in a prefix it has just made is stopped again.
+if [ ! -f "$build_dir/wineprefix/.pelto-ready" ]; then
+    "$build_dir/wine-run" "$showcase" >/dev/null 2>&1 || true
+    WINEPREFIX="$build_dir/wineprefix" wineserver -k 2>/dev/null || true
+    WINEPREFIX="$build_dir/wineprefix" wineserver -w 2>/dev/null || true
+fi
 cp -a "$build_dir/wineprefix/." "$prefix/"
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
@@ -91,3 +101,14 @@ shot error-collapsed Warning no error profile 0
 shot error-expanded Warning no error profile 0 /more
 shot error-query-collapsed Warning no error file 13 /ask
 shot error-query-expanded Warning no error file 13 /ask /more
+
+# The wizard's pages, the folder dialog and the exit question.
+status=0
+wine "$page_shots" "$out_dir" </dev/null >/dev/null || status=$?
+for bmp in "$out_dir"/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png"
+    rm -f "$bmp"
+    echo "${bmp%.bmp}.png"
+done
+exit $status

@@ -12,6 +12,7 @@
 #include "ui/Gauge.h"
 #include "ui/MainWnd.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -78,6 +79,75 @@ protected:
 private:
     CGauge m_gauge;
     std::uint32_t m_nRequested;
+};
+
+// ---- page -----------------------------------------------------------------
+
+// Pages the wizard gives a navigation bar (every page but those that work on
+// their own or end the run).
+constexpr int kPagesWithNavigationBar[] = {IDD_WELCOME, IDD_DIRECTORY, IDD_GROUP, IDD_CONDITIONS,
+                                           IDD_REMOVE_CONFIRM};
+
+// What the pages' variable controls show while the program is at work.
+struct SampleText {
+    int id;
+    const char* text;
+};
+constexpr SampleText kSampleTexts[] = {
+    {IDC_SOURCE_FILE, "PELTO.Z"},
+    {IDC_DESTINATION_FILE, "C:\\PELTO\\PELTO.EXE"},
+    {IDC_REMOVED_FILE, "C:\\PELTO\\PELTO.EXE"},
+    {IDC_REQUIREMENTS, "Windows 3.1 or later"},
+};
+
+// A wizard page made from its template alone, without the wizard behind it.
+class CPageDialog : public CDialog {
+public:
+    explicit CPageDialog(int pageId) : CDialog(static_cast<UINT>(pageId)) {}
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        for (const SampleText& sample : kSampleTexts)
+            if (GetDlgItem(sample.id))
+                SetDlgItemText(sample.id, sample.text);
+        if (GetDlgItem(IDC_GAUGE)) {
+            m_gauge.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, RECT{}, this, IDC_GAUGE);
+            m_gauge.SetPos(42);
+        }
+        for (int id : kPagesWithNavigationBar)
+            if (static_cast<UINT>(id) == m_nIDTemplate)
+                AddNavigationBar();
+        CenterWindow();
+        // Active, as the wizard's current page is. Under Wine the caption of
+        // a page with a navigation bar stays drawn inactive although the page
+        // is the active window: it is drawn again once the page shows.
+        ::SetForegroundWindow(m_hWnd);
+        ::PostMessageA(m_hWnd, WM_NCACTIVATE, TRUE, 0);
+        return TRUE;
+    }
+
+private:
+    // As the wizard places it: under the page's client area, centred, the
+    // page grown by the bar's height.
+    void AddNavigationBar()
+    {
+        if (!m_navigationBar.Create(IDD_NAVIGATION_BAR, this))
+            return;
+        const RECT bar = m_navigationBar.GetWindowRect();
+        const RECT page = GetWindowRect();
+        const RECT client = GetClientRect();
+        const int barWidth = static_cast<int>(bar.right - bar.left);
+        const int barHeight = static_cast<int>(bar.bottom - bar.top);
+        const int width = std::max(static_cast<int>(page.right - page.left), barWidth);
+        ::MoveWindow(m_navigationBar.m_hWnd, (static_cast<int>(client.right) - barWidth) / 2,
+                     static_cast<int>(client.bottom), width, barHeight, FALSE);
+        ::MoveWindow(m_hWnd, page.left, page.top, width, static_cast<int>(page.bottom - page.top) + barHeight, FALSE);
+    }
+
+    CGauge m_gauge{0, 99, 0};
+    CDialog m_navigationBar;
 };
 
 // ---- throw ----------------------------------------------------------------
@@ -180,6 +250,7 @@ private:
     BOOL RunGauge(const std::vector<std::string>& words);
     BOOL RunError(const std::vector<std::string>& words);
     BOOL RunThrow();
+    BOOL RunPage(const std::vector<std::string>& words);
 
     BOOL m_bSuccess = TRUE;
     bool m_bMainMode = false;
@@ -204,6 +275,8 @@ BOOL CShowcaseApp::InitInstance()
         return RunError(words);
     if (mode == "throw")
         return RunThrow();
+    if (mode == "page")
+        return RunPage(words);
     return FALSE;
 }
 
@@ -267,6 +340,20 @@ BOOL CShowcaseApp::RunThrow()
         return FALSE;
     m_pMainWnd = window.get();
     m_pWindow = std::move(window);
+    m_nExitCode = 0;
+    return TRUE;
+}
+
+BOOL CShowcaseApp::RunPage(const std::vector<std::string>& words)
+{
+    if (words.size() < 2)
+        return FALSE;
+    // Modeless, as the wizard's pages are.
+    auto page = std::make_unique<CPageDialog>(std::atoi(words[1].c_str()));
+    if (!page->Create())
+        return FALSE;
+    m_pMainWnd = page.get();
+    m_pWindow = std::move(page);
     m_nExitCode = 0;
     return TRUE;
 }

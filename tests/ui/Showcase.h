@@ -7,6 +7,10 @@
 //   ui_showcase error KIND [CODE] [/ask] [/heading=ID] [/arg=TEXT] [/more]
 //                                             the error dialog for an exception
 //   ui_showcase throw                         a window whose command handler throws
+//   ui_showcase page ID                       the wizard page with template ID as it
+//                                             looks at work: sample file names, the
+//                                             copy gauge, the navigation bar under
+//                                             the pages that have one
 // Options for every mode: /exit-after=MS ends the program after MS milliseconds.
 // KIND: profile, multifile, zlib (the program's own exceptions, CODE their
 // code), file (the framework's file exception, CODE its cause), memory,
