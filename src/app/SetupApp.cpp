@@ -144,7 +144,8 @@ int CSetupApp::ExitInstance()
     DestroyAllPages();
     ReleaseModel();
     m_pBackground.reset();
-    return m_bSuccess ? 0 : 1;
+    // The framework's own code is not 0 when start-up or the loop failed.
+    return m_bSuccess && m_nExitCode == 0 ? 0 : 1;
 }
 
 void CSetupApp::ReleaseModel() noexcept

@@ -17,21 +17,29 @@ void CNavigationBar::EnableBack(BOOL enable) const
     ::EnableWindow(GetDlgItem(IDC_BACK), enable);
 }
 
+void PlaceNavigationBar(HWND page, HWND bar)
+{
+    RECT barRect{}, pageRect{}, client{};
+    ::GetWindowRect(bar, &barRect);
+    ::GetWindowRect(page, &pageRect);
+    ::GetClientRect(page, &client);
+    const int barWidth = static_cast<int>(barRect.right - barRect.left);
+    const int barHeight = static_cast<int>(barRect.bottom - barRect.top);
+    const int pageWidth = static_cast<int>(pageRect.right - pageRect.left);
+    const int width = std::max(pageWidth, barWidth);
+    // Centred in the client area the page has once widened: on a page
+    // narrower than the bar, centring on the old width would push the bar's
+    // left end (Cancel) out of the page.
+    const int clientWidth = static_cast<int>(client.right) + (width - pageWidth);
+    ::MoveWindow(bar, (clientWidth - barWidth) / 2, static_cast<int>(client.bottom), width, barHeight, FALSE);
+    ::MoveWindow(page, pageRect.left, pageRect.top, width, static_cast<int>(pageRect.bottom - pageRect.top) + barHeight,
+                 FALSE);
+}
+
 BOOL CNavigationBar::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    const RECT bar = GetWindowRect();
-    const RECT page = m_page.GetWindowRect();
-    const RECT client = m_page.GetClientRect();
-    const int barWidth = static_cast<int>(bar.right - bar.left);
-    const int barHeight = static_cast<int>(bar.bottom - bar.top);
-    const int width = std::max(static_cast<int>(page.right - page.left), barWidth);
-
-    ::MoveWindow(m_hWnd, (static_cast<int>(client.right) - barWidth) / 2, static_cast<int>(client.bottom), width,
-                 barHeight, FALSE);
-    ::MoveWindow(m_page.m_hWnd, page.left, page.top, width, static_cast<int>(page.bottom - page.top) + barHeight,
-                 FALSE);
-
+    PlaceNavigationBar(m_page.m_hWnd, m_hWnd);
     EnableBack(m_page.m_nPrevId != kNoPage);
     EnableNext(m_page.m_nNextId != kNoPage);
     return TRUE;

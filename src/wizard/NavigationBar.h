@@ -6,6 +6,11 @@
 
 class CSetupPage;
 
+// Puts `bar` under the client area of `page`, centred, and grows the page to
+// hold it: the page keeps its left and top, takes the wider of the two
+// widths, and gains the bar's height.
+void PlaceNavigationBar(HWND page, HWND bar);
+
 class CNavigationBar : public CDialog {
 public:
     explicit CNavigationBar(CSetupPage& page) noexcept;

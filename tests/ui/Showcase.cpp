@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "ui/Gauge.h"
 #include "ui/MainWnd.h"
+#include "wizard/NavigationBar.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -129,21 +130,10 @@ protected:
     }
 
 private:
-    // As the wizard places it: under the page's client area, centred, the
-    // page grown by the bar's height.
     void AddNavigationBar()
     {
-        if (!m_navigationBar.Create(IDD_NAVIGATION_BAR, this))
-            return;
-        const RECT bar = m_navigationBar.GetWindowRect();
-        const RECT page = GetWindowRect();
-        const RECT client = GetClientRect();
-        const int barWidth = static_cast<int>(bar.right - bar.left);
-        const int barHeight = static_cast<int>(bar.bottom - bar.top);
-        const int width = std::max(static_cast<int>(page.right - page.left), barWidth);
-        ::MoveWindow(m_navigationBar.m_hWnd, (static_cast<int>(client.right) - barWidth) / 2,
-                     static_cast<int>(client.bottom), width, barHeight, FALSE);
-        ::MoveWindow(m_hWnd, page.left, page.top, width, static_cast<int>(page.bottom - page.top) + barHeight, FALSE);
+        if (m_navigationBar.Create(IDD_NAVIGATION_BAR, this))
+            PlaceNavigationBar(m_hWnd, m_navigationBar.m_hWnd);
     }
 
     CGauge m_gauge{0, 99, 0};
