@@ -10,9 +10,11 @@
 #include "profile/TargetMap.h"
 #include "res/resource.h"
 #include "ui/MainWnd.h"
+#include "wizard/DiskettePromptDlg.h"
 #include "wizard/SetupPage.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -60,6 +62,19 @@ BOOL ParseLocation(const std::string& text, BOOL absolute, CPathName& path)
     if (!parsed.SetDriveDirectory(text))
         return FALSE;
     path = parsed;
+    return TRUE;
+}
+
+BOOL SiblingDisketteDirectory(const CPathName& path, int disk, CPathName& sibling)
+{
+    std::string directory = path.GetDirectory();
+    if (directory.size() <= 2 || std::atoi(directory.c_str() + directory.size() - 2) == 0)
+        return FALSE;
+    directory.replace(directory.size() - 2, 2, StringFormat("%02d", disk));
+    CPathName moved = path;
+    if (!moved.SetDirectory(directory))
+        return FALSE;
+    sibling = moved;
     return TRUE;
 }
 
@@ -137,6 +152,27 @@ BOOL CSetupApp::ApplyCommandLine()
 BOOL CSetupApp::SetSourceDirectory(const std::string& text)
 {
     return m_pSourceDir->SetDriveDirectory(text);
+}
+
+BOOL CSetupApp::LocateSourceFile(const std::string& name, int disk)
+{
+    CPathName path = *m_pSourceDir;
+    if (!path.SetFileName(name))
+        AfxThrowFileException(CFileException::badPath, -1, m_pSourceDir->GetPath() + name);
+    if (path.Exists())
+        return TRUE;
+
+    CPathName sibling;
+    if (SiblingDisketteDirectory(path, disk, sibling) && sibling.Exists()) {
+        SetSourceDirectory(sibling.GetDriveDirectory());
+        return TRUE;
+    }
+
+    CDiskettePromptDlg prompt(path, disk);
+    if (prompt.DoModal() != IDOK)
+        return FALSE;
+    SetSourceDirectory(prompt.m_strLocation);
+    return TRUE;
 }
 
 int CSetupApp::ExitInstance()

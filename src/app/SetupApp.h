@@ -31,6 +31,13 @@ public:
 
     // The directory that holds the archive files of the current diskette.
     BOOL SetSourceDirectory(const std::string& text);
+    // TRUE when file `name` of diskette `disk` can now be read from the source
+    // directory: it is there, or in the sibling directory of a diskette set
+    // copied to disk (the source directory moves there), or the user showed
+    // where it is in the diskette prompt (the source directory moves there
+    // too). FALSE when the user refused. A name that cannot be joined to the
+    // source directory throws the framework's file exception (bad path).
+    BOOL LocateSourceFile(const std::string& name, int disk);
     // The background window; null before start-up created it.
     CMainWnd* GetBackground() const noexcept { return m_pBackground.get(); }
 
@@ -70,3 +77,10 @@ CSetupApp& SetupApp();
 // characters a file name cannot hold, or (with `absolute`) without a drive or
 // server, which would be taken relative to the current directory.
 BOOL ParseLocation(const std::string& text, BOOL absolute, CPathName& path);
+
+// `path` moved to the directory of diskette `disk` in a diskette set copied to
+// disk, whose diskettes are sibling directories numbered by their last two
+// characters: 'C:\SET\DISK01\PELTO.Z2' for diskette 2 gives
+// 'C:\SET\DISK02\PELTO.Z2'. FALSE when the directory (without the drive) is no
+// longer than 2 characters or its last two do not read as a non-zero number.
+BOOL SiblingDisketteDirectory(const CPathName& path, int disk, CPathName& sibling);

@@ -17,6 +17,8 @@
 #define IDS_PRODUCT_NAME              22
 #define IDS_RESTART_FAILED            23
 #define IDS_CREATE_FOLDER_QUESTION    24     // %s: the folder that does not exist
+#define IDS_INSERT_LABELLED_DISKETTE  25     // diskette prompt, %s: the label, %s: the drive letter
+#define IDS_INSERT_DISKETTE           26     // diskette prompt, %d: the diskette, %s: the drive letter
 #define IDS_PATH_EMPTY                27
 #define IDS_DISKETTE_FILE_MISSING     28     // %s: full path of the file looked for
 #define IDS_INVALID_LOCATION          29     // %s: a location that is no usable directory path
@@ -135,6 +137,12 @@
 #define IDC_RESTART                   1035   // restart page: restart Windows now
 #define IDC_FINISH_NO_RESTART         1036   // restart page: finish without restarting
 
+// ---- Diskette prompt -----------------------------------------------------------
+// Asks for the diskette that holds a file the setup program cannot find; the
+// location is IDC_LOCATION.
+#define IDC_PROMPT_BROWSE             3      // "B&rowse..."
+#define IDC_PROMPT_REQUEST            1026   // "Please insert ... in drive A:"
+#define IDC_PROMPT_EXPLANATION        1033   // IDS_DISKETTE_FILE_MISSING with the file's path
 
 // ---- Error dialog --------------------------------------------------------------
 // The heading, title, the explanation behind "More>>".

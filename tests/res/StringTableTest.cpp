@@ -18,7 +18,7 @@ struct QuotedString {
 // Every id the program uses; no other id may hold a text.
 const std::vector<unsigned> kAllIds = {
     4,     5,     6,     7,     9,     10,    13,    14,    15,    17,    21,    22,
-    23,    24,    27,    28,    29,    24576, 24577, 24578, 24579, 24580, 24581, 24582, 24583,
+    23,    24,    25,    26,    27,    28,    29,    24576, 24577, 24578, 24579, 24580, 24581, 24582, 24583,
     24584, 24585, 24586, 24587, 24588, 24589, 24590, 24591, 24592, 24593, 24594, 24595,
     24596, 24597, 24598, 24599, 24600, 24601, 24602, 24603, 24604, 24605, 24606, 24607,
     24608, 24609, 24610, 24611, 27648, 27649, 27650, 27651, 27652, 27653, 27654, 27655,
@@ -36,6 +36,8 @@ const QuotedString kTextsAsWritten[] = {
     {IDS_RESTART_FAILED,
      "Windows could not shut down all running applications. \n\n Please close them manually, then try again."},
     {IDS_CREATE_FOLDER_QUESTION, "The destination folder: \n\n%s\ndoes not exist.  Do you want to create it?"},
+    {IDS_INSERT_LABELLED_DISKETTE, "Please insert the diskette labelled '%s' in drive %s:"},
+    {IDS_INSERT_DISKETTE, "Please insert diskette %d in drive %s:"},
     {IDS_PATH_EMPTY, "The path can not be empty.  Please enter a path."},
     {IDS_INVALID_LOCATION, "'%s' is not a valid location. Please enter a drive and a directory of at most 259 "
                            "characters, such as C:\\PELTO."},
