@@ -17,10 +17,8 @@ BOOL CDestination::Resolve(BOOL force)
     const CDestination* base = m_pOwner->Lookup(m_nBaseId);
     if (!base || !base->HasPath())
         return FALSE;
-    // The base is a directory even when its path was given without the
-    // trailing backslash ('C:\TOOLS'), which would otherwise read as a file.
-    CPathName path;
-    if (!path.SetDriveDirectory(base->m_path.GetPath()) || !path.AppendDirectory(m_strName))
+    CPathName path = base->m_path;
+    if (!path.AppendDirectory(m_strName))
         return FALSE;
     m_path = path;
     m_bResolved = TRUE;
@@ -50,10 +48,27 @@ CDestination& CDestinationMap::Get(short id)
     return *slot;
 }
 
+namespace {
+
+// A destination's path names a directory, also when it was given without the
+// trailing backslash ('C:\TOOLS'): read as a file path it would put the
+// destination's own files beside it, in its parent ('C:\pelto.exe'). Empty
+// when it cannot be held as a directory (too long with the backslash).
+CPathName AsDirectory(const CPathName& path)
+{
+    if (path.GetFileName().empty())
+        return path;
+    CPathName directory;
+    directory.SetDriveDirectory(path.GetPath());
+    return directory;
+}
+
+} // namespace
+
 void CDestinationMap::SetPath(short id, const CPathName& path)
 {
     CDestination& destination = Get(id);
-    destination.m_path = path;
+    destination.m_path = AsDirectory(path);
     destination.m_bResolved = FALSE;
 }
 

@@ -63,7 +63,7 @@ TEST_F(DestinationLoadTest, FieldsAndTheirDefaults)
     const CDestination* tools = destinations.Lookup(5);
     ASSERT_NE(nullptr, tools);
     EXPECT_EQ(0, tools->m_nBaseId);
-    EXPECT_EQ("C:\\TOOLS", tools->m_path.GetPath());
+    EXPECT_EQ("C:\\TOOLS\\", tools->m_path.GetPath());
 
     EXPECT_EQ("WRAPPED", destinations.GetName(4464));
     EXPECT_EQ("D:\\SHARED\\", destinations.GetPath(DEST_SYSTEM).GetPath());
@@ -109,14 +109,33 @@ TEST_F(DestinationResolveTest, ChainsResolveInEitherOrder)
 
 TEST_F(DestinationResolveTest, GivenPathsAreKept)
 {
-    Load("5=||C:\\TOOLS\n6=BIN|5|\n7=OLD|0|D:\\OLD\\\n");
+    Load("7=OLD|0|D:\\OLD\\\n");
     destinations.ResolveAll();
-    EXPECT_EQ("C:\\TOOLS", Path(5));
     EXPECT_EQ("D:\\OLD\\", Path(7));
-    // The base is a directory even without its trailing backslash.
-    EXPECT_EQ("C:\\TOOLS\\BIN\\", Path(6));
     ASSERT_TRUE(destinations.Lookup(7)->Resolve(TRUE));
     EXPECT_EQ("C:\\PELTO\\OLD\\", Path(7));
+}
+
+// A path given without its trailing backslash names a directory, for the
+// destination's own files as for the destinations below it.
+TEST_F(DestinationResolveTest, PathWithoutTrailingBackslashIsADirectory)
+{
+    Load("5=||C:\\TOOLS\n6=BIN|5|\n1=DATA|0|\n");
+    destinations.SetPath(DEST_MAIN, CPathName("D:\\APPS\\PELTO.1"));
+    destinations.ResolveAll();
+    for (const short id : {5, 6, 0, 1}) {
+        CPathName file = destinations.GetPath(id);
+        ASSERT_TRUE(file.SetFileName("pelto.exe"));
+        EXPECT_EQ(Path(id) + "pelto.exe", file.GetPath()) << id;
+    }
+    EXPECT_EQ("C:\\TOOLS\\", Path(5));
+    EXPECT_EQ("C:\\TOOLS\\BIN\\", Path(6));
+    EXPECT_EQ("D:\\APPS\\PELTO.1\\DATA\\", Path(1));
+    // A file path of 258 characters has no room for the backslash: no path.
+    const CPathName longest("C:\\" + std::string(255, 'x'));
+    ASSERT_FALSE(longest.IsEmpty());
+    destinations.SetPath(8, longest);
+    EXPECT_TRUE(destinations.GetPath(8).IsEmpty());
 }
 
 // The user goes back from the group page and chooses another directory: what
@@ -176,7 +195,7 @@ TEST_F(DestinationResolveTest, LogHoldsOnlyIdsFromZeroWithTheirPaths)
     destinations.ResolveAll();
     ASSERT_TRUE(destinations.WriteToLog(log));
     const std::map<std::string, std::string> expected = {
-        {"0", "PELTO|-1|C:\\PELTO\\"}, {"1", "DATA|0|C:\\PELTO\\DATA\\"}, {"5", "|0|C:\\TOOLS"}};
+        {"0", "PELTO|-1|C:\\PELTO\\"}, {"1", "DATA|0|C:\\PELTO\\DATA\\"}, {"5", "|0|C:\\TOOLS\\"}};
     EXPECT_EQ(expected, Section(log, "destinations"));
 }
 
