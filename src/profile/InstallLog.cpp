@@ -2,12 +2,12 @@
 
 #include "profile/DestinationMap.h"
 #include "profile/FileGroupMap.h"
+#include "profile/ProfileString.h"
 #include "profile/TargetMap.h"
 
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 
 CPathName GetInstallLogPath()
 {
@@ -18,31 +18,64 @@ CPathName GetInstallLogPath()
 
 namespace {
 
-// A key the profile API would read back as a different key, or as a section
-// header or a line of its own: it would damage the log.
-bool IsSafeKey(const std::string& key)
+// The longest value the program's reader gives back whole (CProfileString).
+constexpr std::size_t kMaxLogValue = CProfileString::kValueSizePassed - 1;
+
+// What the profile API trims around keys, values and section names; ^Z, the
+// old end-of-file mark, is among them.
+bool IsTrimmed(char c)
 {
-    if (key.empty() || key.front() == '[' || std::isspace(static_cast<unsigned char>(key.front())) ||
-        std::isspace(static_cast<unsigned char>(key.back())))
-        return false;
-    return key.find_first_of("=\r\n") == std::string::npos;
+    return std::isspace(static_cast<unsigned char>(c)) || c == '\x1a';
+}
+
+bool HasOuterBlanks(const std::string& text)
+{
+    return !text.empty() && (IsTrimmed(text.front()) || IsTrimmed(text.back()));
+}
+
+bool HasLineBreak(const std::string& text)
+{
+    return text.find_first_of("\r\n") != std::string::npos;
+}
+
+// A key the section's key list gives back as itself: not a comment (';'),
+// not read as a section header, not cut at '=' or a line break.
+bool ReadsBackAsKey(const std::string& key)
+{
+    return !key.empty() && key.front() != ';' && key.front() != '[' && key.find('=') == std::string::npos &&
+           !HasLineBreak(key) && !HasOuterBlanks(key);
+}
+
+bool ReadsBackAsSection(const std::string& section)
+{
+    return !section.empty() && section.find(']') == std::string::npos && !HasLineBreak(section) &&
+           !HasOuterBlanks(section);
+}
+
+// A value that comes back whole: the reader's limit, no line break, and
+// nothing that the profile API drops (outer blanks, enclosing quotes).
+bool ReadsBackAsValue(const std::string& value)
+{
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    return value.size() <= kMaxLogValue && !HasLineBreak(value) && !HasOuterBlanks(value) && !quoted;
 }
 
 } // namespace
 
 BOOL WriteLogLine(const CPathName& log, const char* section, const std::string& key, const char* format, ...)
 {
-    if (!IsSafeKey(key))
-        return FALSE;
     char value[kLogLineSize];
     va_list args;
     va_start(args, format);
     const int length = std::vsnprintf(value, sizeof value, format, args);
     va_end(args);
-    if (length < 0 || static_cast<std::size_t>(length) >= sizeof value || std::strpbrk(value, "\r\n")) {
-        ::WritePrivateProfileStringA(section, key.c_str(), nullptr, log);
+    // A line that would not read back as written is refused and nothing is
+    // written for it: the log's reader would take it for another file, path or
+    // key, or not see it at all. An earlier line under the key stays.
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof value || !section ||
+        !ReadsBackAsSection(section) || !ReadsBackAsKey(key) || !ReadsBackAsValue(std::string(value, length)))
         return FALSE;
-    }
     return ::WritePrivateProfileStringA(section, key.c_str(), value, log);
 }
 

@@ -6,12 +6,12 @@
 // "Events". Nothing here deletes or empties it: a second installation replaces
 // the lines it writes again and keeps the others.
 //
-// Every line is formatted into a buffer of 512 bytes. A line that does not fit
-// is not written at all, rather than cut: a cut line would name a different
-// path in its last field. The line an earlier installation wrote under the same
-// key is removed then, so the log never keeps a record this run contradicts.
-// Nor is a line written that the profile API would read back differently (a
-// key holding '=', a line break in key or value).
+// Every line is written so that the program's own reader gives it back as it
+// was written: a line that would come back different (a value cut at the
+// reader's 254 characters, a key the profile API never lists again, blanks it
+// drops) is refused whole and nothing is written for it, since a changed line
+// would name a different file or path. An earlier line under the same key
+// stays then.
 #include "system/PathName.h"
 
 #include <string>
@@ -20,17 +20,19 @@ class CDestinationMap;
 class CFileGroupMap;
 class CTargetMap;
 
-// Longest value a log line may have: 511 characters and the terminator.
+// Room of the buffer a log line's value is formatted into: 511 characters.
 constexpr std::size_t kLogLineSize = 512;
 
 // The install log's path: "pelto.log" in the Windows directory.
 CPathName GetInstallLogPath();
 
 // Formats value with printf rules and writes key=value into section. FALSE,
-// and the key's earlier line removed, when the value does not fit kLogLineSize
-// or holds a line break. FALSE, and nothing written, for a key that would not
-// read back as itself (empty, holding '=' or a line break, beginning with '[',
-// or with blanks around it). FALSE also when the profile API fails.
+// and nothing written, when the line would not read back as itself: a value
+// over 254 characters (the reader's limit, CProfileString), holding a line
+// break, with blanks at either end or enclosed in quotes (the profile API drops
+// both); a key that is empty, begins with ';' or '[', holds '=' or a line break
+// or has blanks at either end; a section name that is empty, holds ']' or a
+// line break or has blanks at either end. FALSE also when the profile API fails.
 BOOL WriteLogLine(const CPathName& log, const char* section, const std::string& key, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 4, 5)))

@@ -3,6 +3,7 @@
 #include "profile/DestinationMap.h"
 #include "profile/FileGroupMap.h"
 #include "profile/InstallLog.h"
+#include "profile/ProfileSection.h"
 #include "profile/TargetMap.h"
 
 namespace {
@@ -183,7 +184,7 @@ TEST_F(InstallLogTest, HandWrittenLogIsWrittenBackFieldForField)
     ASSERT_TRUE(WriteInstallModel(again, model.destinations, model.groups, model.targets));
     EXPECT_EQ((std::vector<std::string>{"destinations", "groups", "targets"}), SectionNames(again));
     const std::map<std::string, std::string> destinations = {
-        {"0", "PELTO|-1|C:\\PELTO\\"}, {"1", "DATA|0|C:\\PELTO\\DATA\\"}, {"7", "|0|C:\\TOOLS"}};
+        {"0", "PELTO|-1|C:\\PELTO\\"}, {"1", "DATA|0|C:\\PELTO\\DATA\\"}, {"7", "|0|C:\\TOOLS\\"}};
     EXPECT_EQ(destinations, Section(again, "destinations"));
     const std::map<std::string, std::string> groups = {{"MAIN", "Program files|The program|1|1|0"},
                                                        {"Help", "Help files||0|1|1"}};
@@ -203,42 +204,93 @@ TEST_F(LogLineTest, FileLineFlagsAreZeroOrOne)
     EXPECT_EQ(expected, Section(log, "MAIN"));
 }
 
-// A line that does not fit 511 characters is refused whole, never cut, and
-// the earlier line under its key goes with it; the rest of the log stays.
-TEST_F(LogLineTest, OverlongLineIsRefusedAndTheLogStaysLoadable)
+// What the program's own reader (the section's key list, each value loaded)
+// gives back from a section of the log.
+std::map<std::string, std::string> ReadBack(const CPathName& file, const char* name)
+{
+    std::map<std::string, std::string> lines;
+    CProfileSection section(name);
+    section.SetFile(file);
+    CProfileString value;
+    for (BOOL more = section.FirstKey(value); more; more = section.NextKey(value)) {
+        value.Load();
+        lines[value.GetKey()] = value.GetText();
+    }
+    return lines;
+}
+
+// A line the reader would give back otherwise is refused, and the log stays
+// byte for byte as it was: the earlier line under the same key included.
+TEST_F(LogLineTest, LinesThatWouldReadBackDifferentlyAreRefused)
+{
+    ASSERT_TRUE(WriteLogLine(log, "MAIN", "keep.dll", "%s", "0|1|0"));
+    const std::string before = ReadFileBytes(log.GetPath());
+    struct Line {
+        const char* section;
+        std::string key, value;
+    };
+    const Line refused[] = {
+        {"MAIN", "keep.dll", std::string(255, 'v')},  // cut at 254 by the reader
+        {"MAIN", "keep.dll", std::string(511, 'v')},
+        {"MAIN", "keep.dll", " 0|1|0"},
+        {"MAIN", "keep.dll", "0|1|0\t"},
+        {"MAIN", "keep.dll", "\"0|1|0\""},
+        {"MAIN", "keep.dll", "'x'"},
+        {"MAIN", "keep.dll", "0|1|0\r\n[evil]"},
+        {"MAIN", "", "0|1|0"},
+        {"MAIN", ";keep.dll", "0|1|0"},
+        {"MAIN", "[x].dll", "0|1|0"},
+        {"MAIN", "a=b.dll", "0|1|0"},
+        {"MAIN", "two\nlines.dll", "0|1|0"},
+        {"MAIN", " keep.dll", "0|1|0"},
+        {"MAIN", "keep.dll\t", "0|1|0"},
+        {"", "keep.dll", "0|1|0"},
+        {"MA]IN", "keep.dll", "0|1|0"},
+        {" MAIN", "keep.dll", "0|1|0"},
+    };
+    for (const Line& line : refused)
+        EXPECT_FALSE(WriteLogLine(log, line.section, line.key, "%s", line.value.c_str()))
+            << "[" << line.section << "] '" << line.key << "'='" << line.value << "'";
+    EXPECT_EQ(before, ReadFileBytes(log.GetPath()));
+}
+
+// What is accepted comes back whole, up to the reader's 254 characters.
+TEST_F(LogLineTest, AcceptedLinesReadBackAsWritten)
+{
+    const std::map<std::string, std::string> lines = {
+        {"full.dll", std::string(253, 'v') + "|"},
+        {"inner blanks.dll", "a | b ;c=d [e]"},
+        {"quote.dll", "\"one side|"},
+        {"x;y[z]", "'x'|y"},
+    };
+    for (const auto& line : lines)
+        ASSERT_TRUE(WriteLogLine(log, "MAIN", line.first, "%s", line.second.c_str())) << line.first;
+    EXPECT_EQ(lines, ReadBack(log, "MAIN"));
+}
+
+// A destination whose line would not come back whole is left out; the others
+// are written, and the line an earlier installation wrote for it stays.
+TEST_F(LogLineTest, DestinationTooLongForTheReaderIsLeftOut)
 {
     CDestinationMap destinations;
-    destinations.SetRelative(DEST_MAIN, "PELTO", DEST_NONE);
     destinations.SetPath(DEST_MAIN, CPathName("C:\\PELTO\\"));
-    destinations.SetRelative(1, "OLD", DEST_NONE);
     destinations.SetPath(1, CPathName("C:\\OLD\\"));
     ASSERT_TRUE(destinations.WriteToLog(log));
 
-    // "%s|%d|%s" with a 255-character path: the name decides the length.
-    const std::string path = "C:\\" + std::string(251, 'p') + "\\";
+    // "|-1|" and a path of 250 characters: 254 in all.
+    const std::string path = "C:\\" + std::string(246, 'p') + "\\";
     destinations.SetPath(1, CPathName(path));
-    destinations.SetRelative(1, std::string(511 - 255 - 4, 'n'), DEST_NONE);
     ASSERT_TRUE(destinations.WriteToLog(log));
-    EXPECT_EQ(511u, Section(log, "destinations")["1"].size());
+    EXPECT_EQ("|-1|" + path, ReadBack(log, "destinations")["1"]);
 
-    destinations.SetRelative(1, std::string(511 - 255 - 3, 'n'), DEST_NONE);
+    destinations.SetPath(1, CPathName("C:\\OLD\\"));
+    ASSERT_TRUE(destinations.WriteToLog(log));
+    destinations.SetRelative(1, "N", DEST_NONE);
+    destinations.SetPath(1, CPathName(path));
+    destinations.SetPath(DEST_MAIN, CPathName("D:\\PELTO\\"));
     EXPECT_FALSE(destinations.WriteToLog(log));
-    const std::map<std::string, std::string> expected = {{"0", "PELTO|-1|C:\\PELTO\\"}};
-    EXPECT_EQ(expected, Section(log, "destinations"));
-    CDestinationMap loaded;
-    loaded.LoadFromProfile(log);
-    EXPECT_EQ("C:\\PELTO\\", loaded.GetPath(DEST_MAIN).GetPath());
-    EXPECT_EQ(nullptr, loaded.Lookup(1));
-}
-
-TEST_F(LogLineTest, KeysAndValuesThatWouldReadBackDifferentlyAreRefused)
-{
-    ASSERT_TRUE(WriteInstalledFile(log, "MAIN", "keep.dll", 0, TRUE, FALSE));
-    for (const char* key : {"a=b.dll", "", "[x].dll", " lead.dll", "trail.dll ", "two\nlines.dll"})
-        EXPECT_FALSE(WriteInstalledFile(log, "MAIN", key, 0, TRUE, FALSE)) << key;
-    EXPECT_FALSE(WriteLogLine(log, "MAIN", "keep.dll", "%s", "0|1|0\r\n[evil]"));
-    EXPECT_TRUE(Section(log, "MAIN").empty());
-    EXPECT_EQ(std::vector<std::string>{"MAIN"}, SectionNames(log));
+    const std::map<std::string, std::string> expected = {{"0", "|-1|D:\\PELTO\\"}, {"1", "|-1|C:\\OLD\\"}};
+    EXPECT_EQ(expected, ReadBack(log, "destinations"));
 }
 
 } // namespace
