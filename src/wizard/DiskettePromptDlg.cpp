@@ -30,10 +30,10 @@ BOOL CDiskettePromptDlg::OnInitDialog()
         label.empty()
             ? StringFormat(AfxLoadString(IDS_INSERT_DISKETTE).c_str(), m_nDisk, drive.c_str())
             : StringFormat(AfxLoadString(IDS_INSERT_LABELLED_DISKETTE).c_str(), label.c_str(), drive.c_str());
+    const std::string explanation =
+        StringFormat(AfxLoadString(IDS_DISKETTE_FILE_MISSING).c_str(), m_missingFile.GetPath().c_str());
     SetDlgItemText(IDC_PROMPT_REQUEST, request.c_str());
-    SetDlgItemText(IDC_PROMPT_EXPLANATION,
-                   StringFormat(AfxLoadString(IDS_DISKETTE_FILE_MISSING).c_str(), m_missingFile.GetPath().c_str())
-                       .c_str());
+    SetDlgItemText(IDC_PROMPT_EXPLANATION, explanation.c_str());
     FitTextHeight(IDC_PROMPT_REQUEST);
     FitTextHeight(IDC_PROMPT_EXPLANATION);
     CenterWindow();
