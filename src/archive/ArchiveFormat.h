@@ -25,7 +25,7 @@
 //   288   4  reserved2
 //   292   4  method, s32 (2 copy, 4 zlib)
 //   296   4  methodOption, s32 (given to the codec factory; unused)
-//   300   2  destination, s16 (destination id; -1 not installed)
+//   300   2  destination, s16 (destination id of the install model; -1 not installed)
 //   302   2  attributes, u16 (low byte given to the file)
 //   304   2  continues, u16 (non-zero: packed data runs on into the next volume)
 //   306  40  comment, NUL-terminated
@@ -42,7 +42,6 @@ constexpr char kVolumeMagic[4] = {'m', 'f', 'l', 'h'};
 constexpr char kMemberMagic[4] = {'m', 'f', 'e', 'n'};
 
 enum : std::int32_t { METHOD_COPY = 2, METHOD_ZLIB = 4 };
-enum : std::int16_t { DEST_MAIN = 0, DEST_NONE = -1, DEST_WINDOWS = -2, DEST_SYSTEM = -3, DEST_TEMP = -4 };
 
 // Offsets of the header's fields.
 namespace HeaderOffset {

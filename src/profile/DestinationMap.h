@@ -5,7 +5,7 @@
 // their negative ids. A destination lies below a base destination by name, or
 // has a path of its own; ResolveAll gives every destination below a base its
 // path. The map owns its destinations.
-#include "archive/ArchiveFormat.h"  // DEST_MAIN, DEST_NONE, DEST_WINDOWS, DEST_SYSTEM, DEST_TEMP
+#include "profile/Destinations.h"
 #include "system/PathName.h"
 
 #include <map>

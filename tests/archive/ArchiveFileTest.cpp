@@ -1,6 +1,7 @@
 #include "archive/ArchiveFile.h"
 #include "archive/ArchiveTestSupport.h"
 #include "errors/XException.h"
+#include "profile/Destinations.h"
 #include "support/TempDir.h"
 
 #include <filesystem>

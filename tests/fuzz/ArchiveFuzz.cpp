@@ -6,6 +6,7 @@
 // unbounded memory is a fault.
 #include "archive/ArchiveFile.h"
 #include "errors/XException.h"
+#include "profile/Destinations.h"
 
 #include <cstdint>
 #include <cstdio>

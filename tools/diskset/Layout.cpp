@@ -1,6 +1,7 @@
 #include "Layout.h"
 
 #include "archive/ArchiveFormat.h"
+#include "profile/Destinations.h"
 
 #include <algorithm>
 #include <cctype>

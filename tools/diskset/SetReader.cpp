@@ -3,6 +3,7 @@
 #include "IniFile.h"
 #include "Layout.h"
 #include "errors/XException.h"
+#include "profile/Destinations.h"
 
 #include <algorithm>
 #include <cctype>

@@ -11,6 +11,7 @@
 // through a flag the owner hands over (SetRestartFlag): the application gives
 // its m_bRestartNeeded. The flag is only ever raised.
 #include "archive/MemberFile.h"
+#include "profile/Destinations.h"
 #include "system/PathName.h"
 
 class CArchiveItem;

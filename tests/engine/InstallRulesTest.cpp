@@ -1,4 +1,4 @@
-#include "install/InstallFile.h"
+#include "engine/InstallFile.h"
 #include "install/TestFiles.h"
 #include "support/TempDir.h"
 
