@@ -52,7 +52,9 @@ public:
     CDestinationMap(const CDestinationMap&) = delete;
     CDestinationMap& operator=(const CDestinationMap&) = delete;
 
-    // Both create the destination when the id is new.
+    // Both create the destination when the id is new. A path always names a
+    // directory: 'C:\TOOLS' is held as 'C:\TOOLS\' (one that cannot be held
+    // so, too long with the backslash, leaves the destination without a path).
     void SetPath(short id, const CPathName& path);
     void SetRelative(short id, const std::string& name, short baseId);
 
