@@ -60,7 +60,6 @@ void CInstallFile::ApplyRules()
         if (!PutInPlace())
             m_scratchPath.Delete(TRUE);
     } else if (ShouldReplace(existing)) {
-        m_bReplaced = TRUE;
         ReplaceExisting(existing);
     } else {
         m_scratchPath.Delete(TRUE);
@@ -83,42 +82,61 @@ BOOL CInstallFile::PutInPlace()
     return m_bInstalled;
 }
 
-// A failed delete of the existing file means it is in use: it is replaced at
-// the next start. A copy of it is kept until the new file is in place, so that
-// it can be put back when the new file cannot take its place (for a Windows or
-// System member found in the other folder, a file of the same name may
-// already hold m_finalPath).
+// The existing file makes way by a rename to a free name beside it, never by
+// a delete: a deleted file cannot be brought back when the new one fails to
+// take its place, and one that another program holds open with delete sharing
+// keeps its name until that program closes it. The old file goes only once
+// the new one is in place, so the final path always holds one of the two.
+// A file that cannot even be renamed is in use: it is replaced at the next
+// start.
 void CInstallFile::ReplaceExisting(const CPathName& existing)
 {
-    CPathName backup = existing;
-    const BOOL backedUp = backup.MakeUniqueName(TRUE, 1000) && ::CopyFileA(existing, backup, TRUE);
-    if (backedUp && existing.Delete(TRUE)) {
-        if (PutInPlace()) {
-            backup.Delete(TRUE);
-            return;
-        }
-        if (backup.Rename(existing)) {
-            m_scratchPath.Delete(TRUE);
-            m_bReplaced = FALSE;  // nothing was replaced
-            return;
-        }
-        // The name is still taken: a file deleted while another program holds
-        // it open with delete sharing keeps its name until it is closed. The
-        // new file takes the name at the next start; the old one stays whole
-        // under the copy's name.
-        if (!ScheduleReplace(existing)) {
-            m_scratchPath.Delete(TRUE);
-            m_bReplaced = FALSE;
-        }
+    // A Windows or System member whose copy lies in the other folder: a file
+    // of the same name in its own folder keeps the new file from its name.
+    if (::lstrcmpiA(existing, m_finalPath) != 0 && m_finalPath.Exists()) {
+        m_scratchPath.Delete(TRUE);
         return;
     }
-    if (backedUp)
-        backup.Delete(TRUE);
-    // Without a copy to fall back on the file is not deleted now either.
-    if (!ScheduleReplace(existing)) {
-        m_bReplaced = FALSE;
-        m_scratchPath.Delete(TRUE);
+    CPathName aside = existing;
+    if (!aside.MakeUniqueName(TRUE, 1000) || !existing.Rename(aside)) {
+        ReplaceInUse(existing);
+        return;
     }
+    if (PutInPlace()) {
+        m_bReplaced = TRUE;
+        DiscardAside(aside);
+        return;
+    }
+    // The new file could not be renamed into place (another program holds
+    // it): the old one takes its name back. Should even that fail, both
+    // files stay under their own names and nothing is deleted.
+    if (aside.Rename(existing))
+        m_scratchPath.Delete(TRUE);
+}
+
+// The new file waits under its scratch name for the next start. When no rename
+// can be recorded for it, it is discarded and the old file stays as it was.
+void CInstallFile::ReplaceInUse(const CPathName& existing)
+{
+    if (!ScheduleReplace(existing)) {
+        m_scratchPath.Delete(TRUE);
+        return;
+    }
+    m_bReplaced = TRUE;
+    // The rename at the next start cannot replace a read-only file.
+    const DWORD attributes = ::GetFileAttributesA(existing);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        ::SetFileAttributesA(existing, attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+// The old file, renamed aside, once the new one is in place. A program still
+// running it (a mapped image can be renamed but not deleted) keeps it from
+// being deleted now: it is deleted at the next start where Windows records
+// that, and otherwise stays under its aside name.
+void CInstallFile::DiscardAside(const CPathName& aside) const
+{
+    if (!aside.Delete(TRUE))
+        m_pfnDelayedMove(aside, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 BOOL ReplaceOnRestart(const char* source, const char* target, DelayedMoveFunction moveFileEx)

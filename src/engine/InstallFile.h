@@ -2,10 +2,11 @@
 // One member being installed, and the rules that decide what becomes of the
 // scratch file it was expanded into: whether a copy already exists on the
 // machine, whether the new file replaces it (by file version when both carry
-// one, otherwise by modification time), and, when the existing copy cannot be
-// deleted because it is in use, a rename that Windows carries out at its next
+// one, otherwise by modification time), and, when the existing copy cannot
+// make way because it is in use, a rename that Windows carries out at its next
 // start. No operation of the rules throws; an existing file is never lost:
-// it stays, is replaced by the new file, or is replaced at the next start.
+// it stays, is replaced by the new file, or is replaced at the next start, and
+// its path never goes without one of the two.
 //
 // The rules report a replacement that waits for the next start of Windows
 // through a flag the owner hands over (SetRestartFlag): the application gives
@@ -59,6 +60,8 @@ public:
 private:
     BOOL PutInPlace();
     void ReplaceExisting(const CPathName& existing);
+    void ReplaceInUse(const CPathName& existing);
+    void DiscardAside(const CPathName& aside) const;
 
     BOOL* m_pRestartNeeded = nullptr;
     DelayedMoveFunction m_pfnDelayedMove = ::MoveFileExA;

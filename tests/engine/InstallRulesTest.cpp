@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -224,90 +225,105 @@ TEST_F(ReplaceTest, ReadOnlyFileIsReplacedAtOnce)
     EXPECT_EQ(std::set<std::string>{"pelto.dll"}, FilesIn(m_dir.Path()));
 }
 
-TEST_F(ReplaceTest, FileInUseIsReplacedAtTheNextStart)
-{
-    ExistingDll(m_final, "v4001");
-    CHeldOpen held(m_final);
-    ASSERT_TRUE(held.IsHolding());
-    ASSERT_FALSE(::DeleteFileA(m_final.c_str()));
-    ASSERT_EQ(DWORD(ERROR_SHARING_VIOLATION), ::GetLastError());
+// What can stand in the new file's way: a program holding the existing file
+// (and how), one holding the scratch file, a read-only existing file, and how
+// far Windows lets a rename at the next start be recorded.
+enum class Scheduling { delayedMove, wininit, none };
 
-    CInstallFile& file = Member(DEST_MAIN, m_final, "v4010");
-    file.ApplyRules();
-    ExpectFlags(FALSE, TRUE, TRUE);
-    EXPECT_TRUE(Holds(m_final, "v4001"));
-    EXPECT_TRUE(Holds(file.m_scratchPath.GetPath(), "v4010"));
-    EXPECT_TRUE(RenameIsPending(file.m_scratchPath.GetPath(), m_final));
-    EXPECT_EQ(2u, FilesIn(m_dir.Path()).size());  // the file and the scratch file waiting for the restart
+struct Obstacles {
+    const char* holder;  // "none", or how HoldOpen holds the existing file
+    bool scratchHeld;
+    bool readOnly;
+    Scheduling scheduling;
+};
+
+std::ostream& operator<<(std::ostream& out, const Obstacles& o)
+{
+    return out << "existing held: " << o.holder << ", scratch held: " << o.scratchHeld
+               << ", read-only: " << o.readOnly << ", scheduling: "
+               << (o.scheduling == Scheduling::delayedMove ? "delayed move"
+                   : o.scheduling == Scheduling::wininit   ? "wininit.ini"
+                                                           : "none");
 }
 
-TEST_F(ReplaceTest, NoWayToScheduleLeavesEverythingAsItWas)
+std::unique_ptr<CHeldOpen> Hold(const std::string& path, const char* holder)
 {
-    CPathName wininit(CPathName::pathWindowsDir);
-    wininit.SetFileName("wininit.ini");
-    ::DeleteFileA(wininit);
-    ASSERT_TRUE(::CreateDirectoryA(wininit, nullptr));  // wininit.ini that cannot be written
-    ExistingDll(m_final, "v4001");
-    {
-        CHeldOpen held(m_final);
-        ASSERT_TRUE(held.IsHolding());
-        CInstallFile& file = Member(DEST_MAIN, m_final, "v4010");
-        file.SetDelayedMove(RefuseDelayedMove);
-        file.ApplyRules();
-    }
-    ::RemoveDirectoryA(wininit);
-    ExpectFlags(FALSE, FALSE, FALSE);
-    EXPECT_TRUE(Holds(m_final, "v4001"));
-    EXPECT_EQ(std::set<std::string>{"pelto.dll"}, FilesIn(m_dir.Path()));
+    const std::string how = holder;
+    if (how == "none")
+        return nullptr;
+    return std::make_unique<CHeldOpen>(path, how == "image"           ? HoldMode::image
+                                             : how == "delete sharing" ? HoldMode::deleteSharing
+                                                                       : HoldMode::noDeleteSharing);
 }
 
-// The scratch file is held open, so it cannot be renamed into place after
-// the existing file was deleted: the existing file comes back unchanged.
-TEST_F(ReplaceTest, NewFileThatCannotTakeItsPlaceBringsTheOldOneBack)
+// Every combination of obstacles: the final path always holds the old or the
+// new file, byte for byte, and the flags say which, and whether the new file
+// waits for the next start. Nothing but the old file kept by a program that
+// runs it is left beside them.
+TEST_F(ReplaceTest, FinalPathAlwaysHoldsTheOldOrTheNewFile)
 {
-    ExistingDll(m_final, "v4001", kTime);
-    ASSERT_TRUE(::SetFileAttributesA(m_final.c_str(), FILE_ATTRIBUTE_READONLY));
-    CInstallFile& file = Member(DEST_MAIN, m_final, "v4010");
-    {
-        CHeldOpen held(file.m_scratchPath.GetPath());
-        ASSERT_TRUE(held.IsHolding());
-        file.ApplyRules();
-    }
-    ExpectFlags(FALSE, FALSE, FALSE);
-    EXPECT_TRUE(Holds(m_final, "v4001"));
-    EXPECT_EQ(DWORD(FILE_ATTRIBUTE_READONLY), ::GetFileAttributesA(m_final.c_str()) & FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(kTime, CPathName(m_final).GetModifiedTime());
-    const auto files = FilesIn(m_dir.Path());
-    EXPECT_TRUE(files.size() == 1 || (files.size() == 2 && FileExists(file.m_scratchPath.GetPath())));
-}
+    CPathName wininitPath(CPathName::pathWindowsDir);
+    ASSERT_TRUE(wininitPath.SetFileName("wininit.ini"));
+    const std::string wininit = wininitPath.GetPath();
+    for (const char* holder : {"none", "no delete sharing", "delete sharing", "image"})
+    for (const bool scratchHeld : {false, true})
+    for (const bool readOnly : {false, true})
+    for (const Scheduling scheduling : {Scheduling::delayedMove, Scheduling::wininit, Scheduling::none}) {
+        const Obstacles obstacles{holder, scratchHeld, readOnly, scheduling};
+        SCOPED_TRACE(::testing::PrintToString(obstacles));
+        ::DeleteFileA(wininit.c_str());
+        ::RemoveDirectoryA(wininit.c_str());
+        if (scheduling == Scheduling::none) {
+            ASSERT_TRUE(::CreateDirectoryA(wininit.c_str(), nullptr));  // a wininit.ini that cannot be written
+        }
+        TempDir dir;
+        const std::string final = dir / "pelto.dll";
+        ExistingDll(final, "v4000", kTime);
+        if (readOnly) {
+            ASSERT_TRUE(::SetFileAttributesA(final.c_str(), FILE_ATTRIBUTE_READONLY));
+        }
+        m_bRestartNeeded = FALSE;
+        CInstallFile& file = Member(DEST_MAIN, final, "v4001");
+        const std::string scratch = file.m_scratchPath.GetPath();
+        if (scheduling != Scheduling::delayedMove)
+            file.SetDelayedMove(RefuseDelayedMove);
+        {
+            const auto holdsExisting = Hold(final, holder);
+            const auto holdsScratch = Hold(scratch, scratchHeld ? "no delete sharing" : "none");
+            ASSERT_TRUE(!holdsExisting || holdsExisting->IsHolding());
+            ASSERT_TRUE(!holdsScratch || holdsScratch->IsHolding());
+            file.ApplyRules();
+        }
 
-// Another program holds the existing file open with delete sharing: it can
-// be deleted, but keeps its name until that program closes it, so the new file
-// cannot take the name now and takes it at the next start instead.
-TEST_F(ReplaceTest, DeletedFileThatKeepsItsNameIsReplacedAtTheNextStart)
-{
-    ExistingDll(m_final, "v4001");
-    CInstallFile& file = Member(DEST_MAIN, m_final, "v4010");
-    {
-        CHeldOpen held(m_final, /*shareDelete=*/true);
-        ASSERT_TRUE(held.IsHolding());
-        file.ApplyRules();
+        const bool canMakeWay = std::string(holder) != "no delete sharing";
+        const bool installed = canMakeWay && !scratchHeld;
+        const bool scheduled = !canMakeWay && scheduling != Scheduling::none;
+        ExpectFlags(installed, installed || scheduled, scheduled);
+        EXPECT_TRUE(Holds(final, installed ? "v4001" : "v4000"));
+        if (!installed && !scheduled) {
+            EXPECT_EQ(kTime, CPathName(final).GetModifiedTime());
+            EXPECT_EQ(readOnly, (::GetFileAttributesA(final.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
+        }
+        if (scheduled) {
+            EXPECT_TRUE(Holds(scratch, "v4001"));
+            EXPECT_TRUE(scheduling == Scheduling::wininit ? ReadFileBytes(wininit).find(final + "=" + scratch) !=
+                                                                std::string::npos
+                                                          : RenameIsPending(scratch, final));
+        }
+        for (const std::string& name : FilesIn(dir)) {
+            const std::string path = dir / name;
+            if (path == final || (path == scratch && (scheduled || scratchHeld)))
+                continue;
+            // The old file, renamed aside, is kept while a program runs it.
+            EXPECT_TRUE(installed && std::string(holder) == "image" && Holds(path, "v4000")) << name;
+            // ... and deleted at the next start where Windows records that.
+            const bool deletionPending =
+                Upper(PendingRenames()).find(Upper("\\??\\" + path + "||")) != std::string::npos;
+            EXPECT_EQ(scheduling == Scheduling::delayedMove, deletionPending) << name;
+        }
     }
-    if (m_pFile->m_bInstalled) {
-        // Where a deleted file gives up its name at once, the new file is simply in place.
-        ExpectFlags(TRUE, TRUE, FALSE);
-        EXPECT_TRUE(Holds(m_final, "v4010"));
-        EXPECT_EQ(std::set<std::string>{"pelto.dll"}, FilesIn(m_dir.Path()));
-        return;
-    }
-    ExpectFlags(FALSE, TRUE, TRUE);
-    EXPECT_TRUE(Holds(file.m_scratchPath.GetPath(), "v4010"));
-    EXPECT_TRUE(RenameIsPending(file.m_scratchPath.GetPath(), m_final));
-    // The old file is kept whole under another name.
-    int oldCopies = 0;
-    for (const std::string& name : FilesIn(m_dir.Path()))
-        oldCopies += Holds(m_dir / name, "v4001");
-    EXPECT_EQ(1, oldCopies);
+    ::RemoveDirectoryA(wininit.c_str());
+    ::DeleteFileA(wininit.c_str());
 }
 
 // Members for the Windows and System directories: an existing copy may lie

@@ -33,14 +33,15 @@ void SetModifiedTime(const std::string& path, long long seconds)
         throw std::runtime_error("cannot set the time of " + path);
 }
 
-CHeldOpen::CHeldOpen(const std::string& path, bool shareDelete)
+CHeldOpen::CHeldOpen(const std::string& path, HoldMode mode)
 {
     static int serial = 0;
     const std::string name = "PeltoHeldOpen" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++serial);
     const HANDLE ready = ::CreateEventA(nullptr, TRUE, FALSE, (name + "_ready").c_str());
     m_hRelease = ::CreateEventA(nullptr, TRUE, FALSE, (name + "_release").c_str());
     std::string command = "\"" + TestProgramDir() + "HoldOpen.exe\" \"" + path + "\" " + name + "_ready " + name +
-                          "_release" + (shareDelete ? " share-delete" : "");
+                          "_release" +
+                          (mode == HoldMode::deleteSharing ? " share-delete" : mode == HoldMode::image ? " image" : "");
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

@@ -11,12 +11,17 @@ std::string TestDll(const std::string& name);
 // Sets the last-write time of a file (seconds since 1970).
 void SetModifiedTime(const std::string& path, long long seconds);
 
-// Keeps a file open in another process (HoldOpen.exe) without delete sharing,
-// as a program using it would, until destroyed. With shareDelete the file can
-// be deleted, but keeps its name until the helper closes it.
+// How HoldOpen.exe holds a file: without delete sharing (the file can be
+// neither deleted nor renamed), with it (deleted, it keeps its name until
+// closed; it can be renamed), or a DLL mapped as a program's code (it can be
+// renamed but not deleted).
+enum class HoldMode { noDeleteSharing, deleteSharing, image };
+
+// Keeps a file open in another process (HoldOpen.exe), as a program using it
+// would, until destroyed.
 class CHeldOpen {
 public:
-    explicit CHeldOpen(const std::string& path, bool shareDelete = false);
+    explicit CHeldOpen(const std::string& path, HoldMode mode = HoldMode::noDeleteSharing);
     ~CHeldOpen();
     CHeldOpen(const CHeldOpen&) = delete;
     CHeldOpen& operator=(const CHeldOpen&) = delete;
