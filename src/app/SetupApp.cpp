@@ -7,6 +7,7 @@
 #include "profile/DestinationMap.h"
 #include "profile/DisketteArray.h"
 #include "profile/FileGroupMap.h"
+#include "profile/InstallLog.h"
 #include "profile/TargetMap.h"
 #include "res/resource.h"
 #include "ui/MainWnd.h"
@@ -173,6 +174,11 @@ BOOL CSetupApp::LocateSourceFile(const std::string& name, int disk)
         return FALSE;
     SetSourceDirectory(prompt.m_strLocation);
     return TRUE;
+}
+
+void CSetupApp::WriteInstallLog()
+{
+    WriteInstallModel(*m_pLogPath, *m_pDestinations, *m_pGroups, *m_pTargets);
 }
 
 int CSetupApp::ExitInstance()

@@ -38,6 +38,10 @@ public:
     // too). FALSE when the user refused. A name that cannot be joined to the
     // source directory throws the framework's file exception (bad path).
     BOOL LocateSourceFile(const std::string& name, int disk);
+    // Writes the install model into the install log: the destinations, the
+    // groups and the targets that received an installed path. Lines that
+    // cannot be written are passed over.
+    void WriteInstallLog();
     // The background window; null before start-up created it.
     CMainWnd* GetBackground() const noexcept { return m_pBackground.get(); }
 

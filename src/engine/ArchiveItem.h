@@ -2,6 +2,11 @@
 // The archive and plain files the setup profile lists, one item per line of
 // each file group's section, and the list of them in diskette order. The
 // list owns its items.
+//
+// An item installs itself from the source directory of the application,
+// member by member, feeding the copy page's progress. Install reports what
+// goes wrong itself and records a failure of the run in m_bSuccess; nothing
+// escapes it.
 #include "archive/ArchiveFile.h"
 #include "profile/FileGroupMap.h"
 #include "system/PathName.h"
@@ -11,11 +16,33 @@
 #include <memory>
 #include <string>
 
+class CCopyPage;
+
 class CArchiveItem : public CArchiveFile {
 public:
     // Kinds of item.
     static constexpr std::int16_t kPlainFile = 0;
     static constexpr std::int16_t kArchive = 1;
+
+    // Installs the item: finds its file on diskette m_nDisk (the user may be
+    // asked for the diskette), then copies a plain file or expands every
+    // member of an archive; other kinds install nothing. A refused diskette or
+    // a cancelled copy fails the run without a report; any other failure is
+    // reported with the item's path, and the user chooses between going on
+    // with the next item and failing the run. The item's file is closed
+    // afterwards.
+    void Install(CCopyPage& page);
+    // The two kinds; the file is open.
+    void InstallPlainFile(CCopyPage& page);
+    void InstallArchive(CCopyPage& page);
+
+    // Every 4096 bytes of packed data: the copy page's progress, while the
+    // run has not failed.
+    void OnBlockBoundary() override;
+    // The next volume is on the next diskette: the application locates it
+    // there (asking for the diskette when needed); FALSE when the user
+    // refused.
+    bool FindNextVolume(const std::string& name, std::string& path) override;
 
     // The files of the item's group are to be installed.
     BOOL IsSelected() const noexcept { return m_pGroup && m_pGroup->m_bSelected; }

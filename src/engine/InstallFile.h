@@ -30,6 +30,26 @@ public:
     // The delayed-move call ScheduleReplace uses (see ReplaceOnRestart).
     void SetDelayedMove(DelayedMoveFunction moveFileEx) noexcept { m_pfnDelayedMove = moveFileEx; }
 
+    // Installs the member whose header the object holds (for an archive
+    // member, its packed data comes next in m_pItem): expanded into a new
+    // scratch file beside its destination, then the rules, its line in the
+    // install log (a System-directory file also counted as a shared
+    // component) and the path of a target of the same name. A member for
+    // DEST_NONE is not installed. Failures throw; the scratch file is then
+    // removed and nothing is recorded.
+    void Install();
+    // Creates the destination directory, sets m_finalPath and creates the
+    // scratch file under a new random name beside it; throws CFileException
+    // when the member's name is no file name or no new name is free.
+    void PrepareDestination();
+    // The member's line "destination|installed|replaced" in its group's
+    // section of the install log, and for DEST_SYSTEM its shared count raised,
+    // whether or not the new file was put in place.
+    void RecordInLog();
+    // A target named like the member gets m_finalPath, even when the existing
+    // file stayed.
+    void UpdateTarget();
+
     // A copy of the file already on the machine: at m_finalPath, or for the
     // Windows and System destinations in either folder, the Windows directory
     // first. TRUE with its path in out.

@@ -2,6 +2,7 @@
 
 #include "app/SetupApp.h"
 #include "engine/ArchiveItem.h"
+#include "engine/InstallFile.h"
 #include "errors/ErrorDialog.h"
 #include "fw/Strings.h"
 #include "profile/DestinationMap.h"
@@ -22,6 +23,18 @@ constexpr int kInstallationType = 2;
 // The gauge's window style: child, visible, border.
 constexpr DWORD kGaugeStyle = WS_CHILD | WS_VISIBLE | WS_BORDER;
 static_assert(kGaugeStyle == 0x50800000);
+
+// The copy page while its step runs.
+CCopyPage* g_pCopyPage = nullptr;
+
+// Makes a page the current copy page for the life of its step.
+class CCopyPageScope {
+public:
+    explicit CCopyPageScope(CCopyPage* page) noexcept { g_pCopyPage = page; }
+    ~CCopyPageScope() { g_pCopyPage = nullptr; }
+    CCopyPageScope(const CCopyPageScope&) = delete;
+    CCopyPageScope& operator=(const CCopyPageScope&) = delete;
+};
 
 // The first drive, 'A' to 'Z', that Windows reports as a fixed disk; 'C'
 // when there is none, the drive Windows itself is usually on.
@@ -284,12 +297,48 @@ void CCopyPage::OnCancel()
     m_bCancelRequested = TRUE;
 }
 
+CCopyPage* GetCurrentCopyPage() noexcept
+{
+    return g_pCopyPage;
+}
+
 int CCopyPage::Step()
 {
+    CSetupApp& app = SetupApp();
     m_gauge.m_nMin = 1;
-    m_gauge.m_nMax = SetupApp().m_pArchiveItems->TotalBytes();
+    m_gauge.m_nMax = app.m_pArchiveItems->TotalBytes();
     m_gauge.SetPos(0, FALSE);
+
+    const CCopyPageScope current(this);
+    for (const auto& item : *app.m_pArchiveItems) {
+        if (item->IsSelected()) {
+            SetDlgItemText(IDC_SOURCE_FILE, item->m_strName.c_str());
+            UpdateWindow();
+            item->Install(*this);
+        }
+        if (!app.m_bSuccess)
+            return IDD_FAILED;
+    }
+    app.WriteInstallLog();
     return m_nNextId;
+}
+
+void CCopyPage::Progress()
+{
+    if (!m_pCurrentFile)
+        return;
+    PumpMessages();
+    if (m_bCancelRequested) {
+        if (ConfirmCancel()) {
+            m_pCurrentFile->m_pItem->Abort();
+            SetupApp().m_bSuccess = FALSE;
+            m_nNextId = IDD_FAILED;
+            return;
+        }
+        m_bCancelRequested = FALSE;
+    }
+    m_gauge.SetPos(static_cast<std::uint32_t>(m_nFinishedBytes + m_pCurrentFile->m_nBytesWritten), TRUE);
+    SetDlgItemText(IDC_DESTINATION_FILE, m_pCurrentFile->m_finalPath);
 }
 
 // ---- Registering and unregistering ---------------------------------------------------

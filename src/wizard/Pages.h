@@ -79,22 +79,33 @@ private:
     HWND m_hGroupList = nullptr;  // control IDC_GROUP_LIST
 };
 
-// Copies the product's files with a gauge; Cancel only asks for the copy to
-// stop, the copy itself asks the question.
+// Copies the product's files with a gauge: installs every selected archive
+// item in diskette order, then creates the program items and writes the
+// install log. Cancel only asks for the copy to stop; the progress operation,
+// which the extraction engine calls while a file is installed, asks the
+// question.
 class CCopyPage : public CSetupPage {
 public:
     CCopyPage();
     int Step() override;
     void OnCancel() override;
+    // While a file is current: lets waiting messages through, asks about a
+    // pending cancel request (Yes stops the file being expanded and fails the
+    // run), and shows the bytes done and the file's destination.
+    void Progress();
 
     CGauge m_gauge{0, 99, 0};
     BOOL m_bCancelRequested = FALSE;
-    std::uint32_t m_nFinishedBytes = 0;
+    std::uint32_t m_nFinishedBytes = 0;  // of the files finished so far
     CInstallFile* m_pCurrentFile = nullptr;  // the file being installed; not owned
 
 protected:
     BOOL OnInitDialog() override;
 };
+
+// The copy page while its step runs, else null: the extraction engine's way
+// to the progress display.
+CCopyPage* GetCurrentCopyPage() noexcept;
 
 class CRegisterPage : public CSetupPage {
 public:

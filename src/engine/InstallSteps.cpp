@@ -1,0 +1,106 @@
+// The steps that install one member: its destination and scratch file, the
+// expansion, then the rules (InstallFile.cpp), the install log and the targets.
+#include "engine/InstallFile.h"
+
+#include "app/SetupApp.h"
+#include "engine/ArchiveItem.h"
+#include "fw/Handle.h"
+#include "install/SharedDllCount.h"
+#include "profile/DestinationMap.h"
+#include "profile/InstallLog.h"
+#include "profile/TargetMap.h"
+
+namespace {
+
+// Random names tried for a scratch file, and how often a whole search is
+// repeated when the name found was taken before it could be created.
+constexpr int kScratchNameTries = 1000;
+constexpr int kScratchSearches = 3;
+
+bool SamePath(const CPathName& a, const CPathName& b)
+{
+    return ::lstrcmpiA(a, b) == 0;
+}
+
+// The scratch file of a member that failed or was cancelled: the run's own
+// file, created new under a random name, never the destination itself.
+void DiscardScratch(CInstallFile& file) noexcept
+{
+    file.Abort();
+    if (!file.m_scratchPath.IsEmpty() && !SamePath(file.m_scratchPath, file.m_finalPath))
+        file.m_scratchPath.Delete(TRUE);
+}
+
+} // namespace
+
+void CInstallFile::Install()
+{
+    if (m_header.destination == DEST_NONE)
+        return;
+    m_bInstalled = FALSE;
+    m_bReplaced = FALSE;
+    PrepareDestination();
+    try {
+        m_pItem->ExtractMember(*this);
+    } catch (...) {
+        DiscardScratch(*this);
+        throw;
+    }
+    ApplyRules();
+    RecordInLog();
+    UpdateTarget();
+}
+
+void CInstallFile::PrepareDestination()
+{
+    const CSetupApp& app = SetupApp();
+    const std::string name = LastPathComponent(m_strName);
+    const CPathName directory = app.m_pDestinations->GetPath(m_header.destination);
+    if (directory.IsEmpty())
+        AfxThrowFileException(CFileException::badPath, -1, name);
+    directory.CreateDirectoryOrThrow(TRUE);
+
+    // '.' and '..' would name the directory or its parent.
+    m_finalPath = directory;
+    if (name.empty() || name == "." || name == ".." || !m_finalPath.SetFileName(name))
+        AfxThrowFileException(CFileException::badPath, -1, directory.GetPath() + name);
+
+    // The scratch file is created here, new, so that the member is never
+    // expanded over a file that was there before.
+    for (int search = 0; search < kScratchSearches; ++search) {
+        CPathName scratch = m_finalPath;
+        if (!scratch.MakeUniqueName(TRUE, kScratchNameTries))
+            break;
+        if (SamePath(scratch, m_finalPath))
+            continue;
+        const CFileHandle created(::CreateFileA(scratch, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (created) {
+            m_scratchPath = scratch;
+            SetOutputPath(m_scratchPath.GetPath());
+            return;
+        }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            CFileException::ThrowOsError(static_cast<long>(error), scratch.GetPath());
+    }
+    AfxThrowFileException(CFileException::directoryFull, ERROR_FILE_EXISTS, m_finalPath.GetPath());
+}
+
+void CInstallFile::RecordInLog()
+{
+    const CSetupApp& app = SetupApp();
+    if (m_pItem && m_pItem->m_pGroup)
+        WriteInstalledFile(*app.m_pLogPath, m_pItem->m_pGroup->m_strKey, m_finalPath.GetFileName(),
+                           m_header.destination, m_bInstalled, m_bReplaced);
+    if (m_header.destination == DEST_SYSTEM) {
+        CSharedDllCount count(m_finalPath);
+        count.Increment();
+    }
+}
+
+void CInstallFile::UpdateTarget()
+{
+    if (CTarget* target = SetupApp().m_pTargets->FindTarget(LastPathComponent(m_strName)))
+        target->m_path = m_finalPath;
+}
