@@ -11,6 +11,7 @@
 #include "profile/TargetMap.h"
 #include "res/resource.h"
 #include "system/ProgmanGroups.h"
+#include "system/ProgramItems.h"
 #include "wizard/FolderDialog.h"
 
 #include <cctype>
@@ -319,6 +320,7 @@ int CCopyPage::Step()
         if (!app.m_bSuccess)
             return IDD_FAILED;
     }
+    CreateProgramItems(app.m_strGroupName, *app.m_pTargets, app.m_pDestinations->GetPath(DEST_MAIN), PumpMessages);
     app.WriteInstallLog();
     return m_nNextId;
 }

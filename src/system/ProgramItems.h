@@ -1,0 +1,26 @@
+#pragma once
+// The program group of the installation and its program items: the group
+// named on the group page, with one item for every target that received an
+// installed path (Start-menu shortcuts on Windows 4.0 and later, Program
+// Manager items before). The copy step creates them after the last file is in
+// place and before the install log is written; removal deletes them after the
+// installed files. Failures are not reported; the run goes on.
+//
+// The callers pass what they take from the application object: the group
+// name, the targets, destination 0's directory and the message pump. Only the
+// targets' declarations come from profile/, so system/ links nothing above it.
+#include "system/PathName.h"
+
+#include <string>
+
+class CTargetMap;
+
+// Gives every target with a path an item in `group`, calling `pump` after
+// each so that the window stays responsive. The icon is the target's icon
+// file in `mainDirectory` (destination 0's) when it is there, else in the
+// System directory whether or not it is there; no icon file, no icon path.
+void CreateProgramItems(const std::string& group, const CTargetMap& targets, const CPathName& mainDirectory,
+                        void (*pump)());
+// Removes the item of every target with a path, calling `pump` after each,
+// then the group (a shortcut folder only when nothing else is left in it).
+void RemoveProgramItems(const std::string& group, const CTargetMap& targets, void (*pump)());
