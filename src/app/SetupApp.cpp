@@ -4,17 +4,23 @@
 #include "engine/ArchiveItem.h"
 #include "errors/ErrorDialog.h"
 #include "fw/Strings.h"
+#include "fw/Time.h"
 #include "profile/DestinationMap.h"
 #include "profile/DisketteArray.h"
 #include "profile/FileGroupMap.h"
 #include "profile/InstallLog.h"
+#include "profile/ProfileString.h"
 #include "profile/TargetMap.h"
 #include "res/resource.h"
+#include "system/InstallStatus.h"
+#include "system/ProgramCommand.h"
 #include "ui/MainWnd.h"
 #include "wizard/DiskettePromptDlg.h"
 #include "wizard/SetupPage.h"
 
 #include <cctype>
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -22,6 +28,8 @@ namespace {
 
 const char kLogFileName[] = "pelto.log";
 const char kProfileExtension[] = "ini";
+const char kEventsSection[] = "Events";
+const char kCleanupProgram[] = "_cleanup.exe";
 
 // Characters no file or directory name can hold; ':' is allowed after the
 // drive letter only.
@@ -33,6 +41,22 @@ bool IsForbiddenInPath(unsigned char c) noexcept
 bool IsSeparator(char c) noexcept
 {
     return c == '\\' || c == '/';
+}
+
+// The short (8.3) form of an existing path; the path itself when Windows
+// gives none.
+std::string ShortPathName(const std::string& path)
+{
+    std::string shortPath(path.size() + 1, '\0');
+    DWORD length = ::GetShortPathNameA(path.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+    if (length >= shortPath.size()) {
+        shortPath.assign(length, '\0');
+        length = ::GetShortPathNameA(path.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+    }
+    if (length == 0 || length >= shortPath.size())
+        return path;
+    shortPath.resize(length);
+    return shortPath;
 }
 
 } // namespace
@@ -114,8 +138,10 @@ BOOL CSetupApp::InitInstance()
         return FALSE;
 
     m_pBackground = std::make_unique<CMainWnd>(m_strTitle, m_bBatch, m_bSuccess);
-    if (!m_pBackground->CreateBackground())
+    if (!m_pBackground->CreateBackground()) {
+        m_bSuccess = FALSE;
         return FALSE;
+    }
     m_pMainWnd = m_pBackground.get();
 
     if (m_bUninstall) {
@@ -184,10 +210,48 @@ void CSetupApp::WriteInstallLog()
 int CSetupApp::ExitInstance()
 {
     DestroyAllPages();
+    // The framework's own code is not 0 when start-up or the loop failed.
+    const BOOL succeeded = m_bSuccess && m_nExitCode == 0;
+    const std::string status = AfxLoadString(succeeded ? IDS_STATUS_SUCCESS : IDS_STATUS_FAILED);
+    if (!WriteInstallStatus(CPathName(m_strProgramFile).GetName().c_str(), "", m_strProductName.c_str(), "1.0",
+                            status.c_str(), succeeded, "ENU", nullptr))
+        LogEvent("Could not write SMS status.");
     ReleaseModel();
     m_pBackground.reset();
-    // The framework's own code is not 0 when start-up or the loop failed.
-    return m_bSuccess && m_nExitCode == 0 ? 0 : 1;
+    if (m_bUninstall && succeeded)
+        LaunchCleanupProgram();
+    return succeeded ? 0 : 1;
+}
+
+int CSetupApp::LogEvent(const char* format, ...)
+{
+    char text[kEventTextSize] = {};
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (m_pLogPath) {
+        const std::string time = CTime::GetCurrentTime().Format("%H:%M:%S");
+        CProfileString event("", kEventsSection, "", CPathName(), FALSE, TRUE);
+        event.SetFile(*m_pLogPath);
+        event.SetKey(StringFormat("%s:%04ld", time.c_str(), static_cast<long>(::GetTickCount() % 1000)));
+        event.SetText(text);
+        event.Save();
+    }
+    return static_cast<int>(std::strlen(text));
+}
+
+void CSetupApp::LaunchCleanupProgram()
+{
+    CPathName program(CPathName::pathSystemDir);
+    CPathName profile;
+    if (program.IsEmpty() || !program.SetFileName(kCleanupProgram) || !profile.SetModuleFileName() ||
+        !profile.SetExtension(kProfileExtension))
+        return;
+    const std::string command =
+        MakeCommandLine(program.GetPath(), " /U /PP:" + ShortPathName(profile.GetPath()));
+    ::SetCurrentDirectoryA(program.GetDriveDirectory().c_str());
+    ::WinExec(command.c_str(), SW_SHOW);
 }
 
 void CSetupApp::ReleaseModel() noexcept

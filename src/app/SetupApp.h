@@ -23,8 +23,10 @@ public:
     ~CSetupApp() override;
 
     BOOL InitInstance() override;
-    // Ends the run: the pages are destroyed and the model released. The
-    // process ends with 0 when the run succeeded and 1 otherwise.
+    // Ends the run: the pages are destroyed, the outcome goes to the status
+    // report (an event in the install log when it cannot), the model is
+    // released and, after a successful removal, the clean-up program starts.
+    // The process ends with 0 when the run succeeded and 1 otherwise.
     int ExitInstance() override;
     // Reports it under "Setup cannot continue"; the run goes on.
     LRESULT ProcessWndProcException(const CException& e, const MSG* msg) override;
@@ -42,6 +44,20 @@ public:
     // groups and the targets that received an installed path. Lines that
     // cannot be written are passed over.
     void WriteInstallLog();
+    // Writes the printf-formatted text (at most kEventTextSize - 1
+    // characters) into section "Events" of the install log under the time
+    // ('14:03:59:0123', the last part the tick count modulo 1000); an event of
+    // the same key replaces it. Returns the text's length.
+    int LogEvent(const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 3)))
+#endif
+        ;
+    // Starts "_cleanup.exe" of the System directory with " /U /PP:" and the
+    // short form of the setup profile's path, from the System directory,
+    // without waiting; failures are ignored.
+    void LaunchCleanupProgram();
+    static constexpr std::size_t kEventTextSize = 512;
     // The background window; null before start-up created it.
     CMainWnd* GetBackground() const noexcept { return m_pBackground.get(); }
 

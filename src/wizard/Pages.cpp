@@ -1,5 +1,6 @@
 #include "wizard/Pages.h"
 
+#include "app/Registration.h"
 #include "app/SetupApp.h"
 #include "engine/ArchiveItem.h"
 #include "engine/InstallFile.h"
@@ -12,6 +13,7 @@
 #include "res/resource.h"
 #include "system/ProgmanGroups.h"
 #include "system/ProgramItems.h"
+#include "uninstall/Uninstaller.h"
 #include "wizard/FolderDialog.h"
 
 #include <cctype>
@@ -353,9 +355,24 @@ CRegisterPage::CRegisterPage() : CSetupPage(IDD_REGISTER, IDD_FINISHED)
 int CRegisterPage::Step()
 {
     const CSetupApp& app = SetupApp();
+    const CPathName mainDirectory = app.m_pDestinations->GetPath(DEST_MAIN);
+    CPathName program = mainDirectory;
+    // Without destination 0 there is nothing to register.
+    if (!mainDirectory.IsEmpty() && program.SetFileName(app.m_strProgramFile)) {
+        RegisterAppPath(program);
+        const std::string removal = MakeRemovalCommand(mainDirectory);
+        if (!removal.empty())
+            RegisterUninstall(removal, app.m_strProductName, app.m_strProductName);
+        if (app.m_bSuccess)
+            StartInstalledProgram(program);
+    }
     if (!app.m_bSuccess)
-        return IDD_FAILED;
-    return app.m_bRestartNeeded ? IDD_RESTART : m_nNextId;
+        m_nNextId = IDD_FAILED;
+    else if (app.m_bRestartNeeded)
+        m_nNextId = IDD_RESTART;
+    else
+        m_nNextId = IDD_FINISHED;
+    return m_nNextId;
 }
 
 CUnregisterPage::CUnregisterPage() : CSetupPage(IDD_UNREGISTER, IDD_REMOVED)
@@ -365,7 +382,16 @@ CUnregisterPage::CUnregisterPage() : CSetupPage(IDD_UNREGISTER, IDD_REMOVED)
 
 int CUnregisterPage::Step()
 {
-    return SetupApp().m_bSuccess ? m_nNextId : IDD_FAILED;
+    const CSetupApp& app = SetupApp();
+    CPathName program = app.m_pDestinations->GetPath(DEST_MAIN);
+    if (program.SetFileName(app.m_strProgramFile))
+        UnregisterAppPath(program);
+    UnregisterUninstall(app.m_strProductName);
+    // A run that failed meanwhile (the background window's close question)
+    // ends on the failure page, as the finish step does.
+    if (!app.m_bSuccess)
+        m_nNextId = IDD_FAILED;
+    return m_nNextId;
 }
 
 // ---- Restart ----------------------------------------------------------------------------
@@ -414,5 +440,16 @@ CRemoveFilesPage::CRemoveFilesPage() : CSetupPage(IDD_REMOVE_FILES, IDD_UNREGIST
 
 int CRemoveFilesPage::Step()
 {
+    CSetupApp& app = SetupApp();
+    CUninstaller removal(*app.m_pLogPath, *app.m_pDestinations, *app.m_pGroups, *app.m_pTargets, app.m_strProgramFile,
+                         app.m_strGroupName, [this](const CPathName& path) { ShowRemovalProgress(path); });
+    removal.Run();
+    // A cancel confirmed while the files went has set the failure page.
     return m_nNextId;
+}
+
+void CRemoveFilesPage::ShowRemovalProgress(const CPathName& path)
+{
+    PumpMessages();
+    SetDlgItemText(IDC_REMOVED_FILE, path);
 }

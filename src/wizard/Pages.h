@@ -11,6 +11,7 @@
 #include <string>
 
 class CInstallFile;
+class CPathName;
 
 class CWelcomePage : public CSetupPage {
 public:
@@ -107,6 +108,9 @@ protected:
 // to the progress display.
 CCopyPage* GetCurrentCopyPage() noexcept;
 
+// The finish step: registers the program's App Paths entry and the removal
+// entry, starts the installed program after a successful run, and chooses
+// the final page.
 class CRegisterPage : public CSetupPage {
 public:
     CRegisterPage();
@@ -144,12 +148,17 @@ public:
     BOOL ConfirmCancel() override;
 };
 
+// Removes the recorded installation (CUninstaller), showing each file.
 class CRemoveFilesPage : public CSetupPage {
 public:
     CRemoveFilesPage();
     int Step() override;
+    // Lets waiting messages through (Escape reaches the page), then shows the
+    // file about to be removed.
+    void ShowRemovalProgress(const CPathName& path);
 };
 
+// Removes the App Paths and removal entries of the product.
 class CUnregisterPage : public CSetupPage {
 public:
     CUnregisterPage();

@@ -1,0 +1,62 @@
+#include "app/Registration.h"
+
+#include "system/ProgramCommand.h"
+#include "system/Registry.h"
+
+namespace {
+
+const char kAppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+std::string AppPathKeyName(const CPathName& programPath)
+{
+    return kAppPathsKey + programPath.GetFileName();
+}
+
+} // namespace
+
+BOOL RegisterAppPath(const CPathName& programPath)
+{
+    CRegistryKey key;
+    if (!key.Create(HKEY_LOCAL_MACHINE, AppPathKeyName(programPath).c_str(), nullptr, KEY_ALL_ACCESS))
+        return FALSE;
+    const BOOL program = key.WriteString("", programPath);
+    const BOOL directory = key.WriteString("Path", programPath.GetDriveDirectory().c_str());
+    return program && directory;
+}
+
+BOOL UnregisterAppPath(const CPathName& programPath)
+{
+    return CRegistryKey().DeleteKey(HKEY_LOCAL_MACHINE, AppPathKeyName(programPath).c_str());
+}
+
+void RegisterUninstall(const std::string& command, const std::string& keyName, const std::string& displayName)
+{
+    const std::string key = kUninstallKey + keyName;
+    {
+        CRegistryString name(HKEY_LOCAL_MACHINE, key.c_str(), "DisplayName", nullptr, TRUE, TRUE);
+        name.SetText(displayName.c_str());
+    }
+    CRegistryString removal(HKEY_LOCAL_MACHINE, key.c_str(), "UninstallString", nullptr, TRUE, TRUE);
+    removal.SetText(command.c_str());
+}
+
+BOOL UnregisterUninstall(const std::string& keyName)
+{
+    return CRegistryKey().DeleteKey(HKEY_LOCAL_MACHINE, (kUninstallKey + keyName).c_str());
+}
+
+std::string MakeRemovalCommand(const CPathName& mainDirectory)
+{
+    CPathName setup;
+    setup.SetModuleFileName();
+    CPathName command = mainDirectory;
+    if (!command.SetFileName(setup.GetFileName()))
+        return std::string();
+    return MakeCommandLine(command.GetPath(), " /U");
+}
+
+void StartInstalledProgram(const CPathName& programPath)
+{
+    ::WinExec(MakeCommandLine(programPath.GetPath(), " /install").c_str(), SW_SHOW);
+}

@@ -1,0 +1,106 @@
+#include "uninstall/Uninstaller.h"
+
+#include "fw/App.h"
+#include "fw/Handle.h"
+#include "install/SharedDllCount.h"
+#include "profile/DestinationMap.h"
+#include "profile/Destinations.h"
+#include "profile/FileGroupMap.h"
+#include "profile/ProfileFields.h"
+#include "profile/ProfileSection.h"
+#include "system/ProgramCommand.h"
+#include "system/ProgramItems.h"
+
+#include <utility>
+#include <vector>
+
+CUninstaller::CUninstaller(const CPathName& log, const CDestinationMap& destinations, const CFileGroupMap& groups,
+                           CTargetMap& targets, std::string programFile, std::string groupName,
+                           ShowProgress showProgress)
+    : m_log(log),
+      m_destinations(destinations),
+      m_groups(groups),
+      m_targets(targets),
+      m_strProgramFile(std::move(programFile)),
+      m_strGroupName(std::move(groupName)),
+      m_showProgress(std::move(showProgress)),
+      m_paths(log, destinations)
+{
+}
+
+void CUninstaller::Run()
+{
+    RunUninstallCommand();
+    RemoveInstalledFiles();
+    RemoveDestinationDirectories();
+}
+
+void CUninstaller::RunUninstallCommand()
+{
+    CPathName program;
+    if (!m_paths.GetFilePath(m_strProgramFile, DEST_MAIN, program))
+        return;
+    const std::string command = MakeCommandLine(program.GetPath(), " /uninstall");
+    std::vector<char> commandLine(command.begin(), command.end());
+    commandLine.push_back('\0');  // CreateProcessA may write into it
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOW;
+    PROCESS_INFORMATION created = {};
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &created))
+        return;
+    const CHandle process(created.hProcess);
+    const CHandle thread(created.hThread);
+    ::WaitForSingleObject(process.Get(), kUninstallWait);
+}
+
+void CUninstaller::RemoveInstalledFiles()
+{
+    // Removal takes every group, selected or not: the log lists only what was installed.
+    for (const auto& entry : m_groups)
+        RemoveGroupFiles(*entry.second);
+    CRemovalPaths::ForgetCutTargetPaths(m_log, m_targets);
+    RemoveProgramItems(m_strGroupName, m_targets, AfxPumpMessages);
+}
+
+void CUninstaller::RemoveGroupFiles(const CFileGroup& group)
+{
+    CProfileSection section(group.m_strKey);
+    section.SetFile(m_log);
+    CProfileString line;
+    for (BOOL more = section.FirstKey(line); more; more = section.NextKey(line)) {
+        line.SetText("");
+        line.Load();
+        // Fields 1 and 2, the installed and replaced flags, do not matter here.
+        std::int16_t destination = DEST_NONE;
+        GetShortField(destination, line.GetText(), 0);
+        RemoveRecordedFile(line.GetKey(), destination);
+    }
+}
+
+void CUninstaller::RemoveRecordedFile(const std::string& fileName, std::int16_t destinationId)
+{
+    CPathName path;
+    if (!m_paths.GetFilePath(fileName, destinationId, path))
+        return;
+    if (m_showProgress)
+        m_showProgress(path);
+    if (destinationId == DEST_SYSTEM) {
+        CSharedDllCount count(path);
+        count.Decrement();
+        return;
+    }
+    path.Delete(TRUE);
+}
+
+void CUninstaller::RemoveDestinationDirectories()
+{
+    for (const auto& entry : m_destinations) {
+        CPathName directory;
+        if (entry.first >= 0 && m_paths.GetDirectory(entry.first, directory))
+            directory.RemoveDirectory();
+    }
+}
