@@ -123,9 +123,8 @@ void CArchiveItem::Install(CCopyPage& page)
         if (!ErrorQuery(IDS_CANNOT_INSTALL_FILES_FROM, CMemoryException(), path.GetPath().c_str()))
             app.m_bSuccess = FALSE;
     }
-    // A codec an exception left behind goes with the file.
-    m_pCodec.reset();
-    m_pCurrent = nullptr;
+    // Closed quietly: nothing was written to it. (CArchiveFile::Abort only
+    // stops a running codec.)
     CSetupFile::Abort();
 }
 
