@@ -13,3 +13,10 @@ BOOL CFrameWnd::Create(const char* className, const char* title, DWORD style, co
     return CreateEx(exStyle, className, title, style, x, y, width, height, parent ? parent->m_hWnd : nullptr,
                     menu);
 }
+
+void CFrameWnd::OnEndSession(BOOL ending)
+{
+    CWinApp* app = AfxGetApp();
+    if (ending && app && app->m_pMainWnd == this)
+        app->ExitInstance();
+}

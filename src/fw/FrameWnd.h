@@ -9,4 +9,10 @@ public:
     // given; the class must come from AfxRegisterWndClass. FALSE on failure.
     BOOL Create(const char* className, const char* title, DWORD style = WS_OVERLAPPEDWINDOW,
                 const RECT* rect = nullptr, CWnd* parent = nullptr, HMENU menu = nullptr, DWORD exStyle = 0);
+
+protected:
+    // As the main window: when Windows ends the session the process ends
+    // without leaving its message loop, so the application's exit steps run
+    // here.
+    void OnEndSession(BOOL ending) override;
 };

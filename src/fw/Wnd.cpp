@@ -198,6 +198,9 @@ LRESULT CWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_QUERYNEWPALETTE:
         return OnQueryNewPalette();
+    case WM_ENDSESSION:
+        OnEndSession(static_cast<BOOL>(wParam));
+        return 0;
     case WM_COMMAND:
         if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)))
             return 0;
@@ -266,6 +269,11 @@ BOOL CWnd::OnCommand(UINT, UINT, HWND)
 BOOL CWnd::OnNotify(UINT, NMHDR*, LRESULT&)
 {
     return FALSE;
+}
+
+void CWnd::OnEndSession(BOOL)
+{
+    Default();
 }
 
 HBRUSH CWnd::OnCtlColor(HDC, HWND, UINT)

@@ -70,6 +70,8 @@ protected:
     virtual void OnActivateApp(BOOL active, DWORD threadId);
     virtual void OnPaletteChanged(HWND changer);
     virtual BOOL OnQueryNewPalette();
+    // WM_ENDSESSION: Windows is (ending) or is not ending the session.
+    virtual void OnEndSession(BOOL ending);
     // WM_COMMAND; TRUE when handled (otherwise Default() gets it).
     virtual BOOL OnCommand(UINT id, UINT code, HWND control);
     // WM_NOTIFY; TRUE when handled, with the message's result in `result`.
