@@ -271,4 +271,72 @@ TEST_F(CopyStepTest, NoFreeScratchNameIsReportedAndNothingIsOverwritten)
     EXPECT_EQ("(none)", LogValue("Main", "ONLY.DAT"));
 }
 
+// The second volume of an archive is neither in the source folder nor in a
+// sibling folder: the prompt asks for diskette 2 with the file's path.
+class MissingDisketteTest : public CopyStepTest {
+protected:
+    void SetUp() override
+    {
+        CopyStepTest::SetUp();
+        AddSource("BIG.DAT", NoiseBytes(24000, 5));
+        BuildSet("DisketteSize=16384\r\n[items]\r\nDATA.Z1=archive|Main|\r\n[DATA.Z1]\r\nBIG.DAT=BIG.DAT\r\n");
+        ASSERT_TRUE(::MoveFileA(Disk(2).c_str(), Elsewhere().c_str()));
+        Start();
+        const std::string explanation = AfxLoadString(IDS_DISKETTE_FILE_MISSING);
+        prompt = run.WaitForDialogShowing(StringFormat(explanation.c_str(), (Disk(1) + "DATA.Z2").c_str()));
+        ASSERT_NE(nullptr, prompt);
+    }
+    std::string Elsewhere() const { return run.Folder() / "ELSEWHERE"; }
+
+    HWND prompt = nullptr;
+};
+
+TEST_F(MissingDisketteTest, LocationTypedInThePromptIsUsed)
+{
+    ::SendMessageA(::GetDlgItem(prompt, IDC_LOCATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Elsewhere().c_str()));
+    ASSERT_TRUE(ClickButton(prompt, IDOK));
+    ASSERT_EQ(0, run.ExitCode());
+    EXPECT_EQ(NoiseBytes(24000, 5), ReadFileBytes(App("BIG.DAT")));
+    EXPECT_EQ("0|1|0", LogValue("Main", "BIG.DAT"));
+}
+
+TEST_F(MissingDisketteTest, RefusedPromptFailsWithoutAReport)
+{
+    ASSERT_TRUE(ClickButton(prompt, IDCANCEL));
+    EXPECT_EQ(1, run.ExitCode()) << "ends by itself: no error report waits for an answer";
+    EXPECT_EQ("(none)", LogValue("Main", "BIG.DAT"));
+}
+
+// A file in use cannot be replaced now: it is renamed at the next start of
+// Windows, and the interactive run ends on the restart page.
+TEST_F(CopyStepTest, FileInUseIsReplacedAtRestartAndTheRunOffersIt)
+{
+    AddSource("INUSE.TXT", "new");
+    BuildSet("[items]\r\nDATA.Z1=archive|Main|\r\n[DATA.Z1]\r\nINUSE.TXT=INUSE.TXT\r\n");
+    AddExisting(App("INUSE.TXT"), "old", kEarlierTime);
+    CHeldOpen holder(App("INUSE.TXT"));
+    ASSERT_TRUE(holder.IsHolding());
+
+    run.Start("/D:" + Disk(1).substr(0, Disk(1).size() - 1));
+    for (int page : {IDD_WELCOME, IDD_DIRECTORY, IDD_GROUP}) {
+        HWND shown = run.WaitForPage(page);
+        ASSERT_NE(nullptr, shown) << page;
+        ASSERT_TRUE(ClickButton(SetupRun::NavigationBar(shown), IDC_NEXT)) << page;
+    }
+    HWND restart = run.WaitForPage(IDD_RESTART);
+    ASSERT_NE(nullptr, restart);
+    EXPECT_EQ("old", ReadFileBytes(App("INUSE.TXT")));
+    EXPECT_EQ("0|0|1", LogValue("Main", "INUSE.TXT")) << "replaced, but not installed before the restart";
+    ASSERT_TRUE(ClickButton(restart, IDC_FINISH_NO_RESTART));
+    ASSERT_EQ(0, run.ExitCode());
+
+    // Where Windows keeps renames for its next start.
+    char renames[4096] = {};
+    DWORD size = sizeof renames;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                                            "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, renames,
+                                            &size));
+    EXPECT_NE(std::string::npos, std::string(renames, size).find(App("INUSE.TXT")));
+}
+
 } // namespace

@@ -19,6 +19,7 @@ const std::map<int, std::string> kPageMarks = {
     {IDD_COPY, "Source File:"},
     {IDD_READ_PROFILE, "Reading Setup information. Please wait."},
     {IDD_FINISHED, "Pelto Installation is complete."},
+    {IDD_RESTART, "Pelto Installation is almost complete."},
     {IDD_FAILED, "Pelto has NOT been properly installed. You should run this setup procedure again in its entirety."},
     {IDD_REMOVE_CONFIRM, "You have chosen to remove Pelto."},
     {IDD_REMOVE_FILES, "Removing File:"},
