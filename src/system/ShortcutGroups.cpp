@@ -64,15 +64,31 @@ BOOL CShortcutGroups::Close()
     return TRUE;
 }
 
+namespace {
+
+// Group and item names come from the install log at removal, a file any user
+// may write: each must stay one folder or file name inside the Programs
+// folder, or removal could be pointed at shortcut files elsewhere.
+bool IsSingleName(const char* text)
+{
+    const std::string name = text ? text : "";
+    return name.find_first_of("\\/:") == std::string::npos && name.find_first_not_of(". ") != std::string::npos;
+}
+
+} // namespace
+
 BOOL CShortcutGroups::GetGroupFolder(const char* group, CPathName& out) const
 {
+    if (!IsSingleName(group))
+        return FALSE;
     out = programsFolder;
     return out.AppendDirectory(group);
 }
 
 BOOL CShortcutGroups::GetShortcutFile(const char* group, const char* name, CPathName& out) const
 {
-    return GetGroupFolder(group, out) && out.SetName(name) && out.SetExtension(kShortcutExtension);
+    return IsSingleName(name) && GetGroupFolder(group, out) && out.SetName(name) &&
+           out.SetExtension(kShortcutExtension);
 }
 
 BOOL CShortcutGroups::CreateShellLink()

@@ -82,6 +82,14 @@ TEST_F(ShortcutGroupsTest, ReadOnlyShortcutIsRemovedAndAFolderWithOtherFilesStay
     ASSERT_TRUE(::SetFileAttributesA((m_group + "Pelto.lnk").c_str(), FILE_ATTRIBUTE_READONLY));
     WriteFileBytes(m_group + "notes.txt", "mine");
 
+    // Names from a tampered install log never reach outside the Programs folder.
+    WriteFileBytes(m_group + "other.lnk", "elsewhere");
+    EXPECT_FALSE(groups.RemoveItem("Pelto\\..", "Pelto\\other"));
+    EXPECT_FALSE(groups.RemoveItem("..", "other"));
+    EXPECT_FALSE(groups.RemoveGroup(".."));
+    EXPECT_TRUE(FileExists(m_group + "other.lnk"));
+    ::DeleteFileA((m_group + "other.lnk").c_str());
+
     EXPECT_TRUE(groups.RemoveItem("Pelto", "Pelto"));
     EXPECT_FALSE(groups.RemoveGroup("Pelto"));
     EXPECT_EQ(std::set<std::string>{"notes.txt"}, FilesIn(m_group));
