@@ -11,6 +11,7 @@
 #include "system/ProgramCommand.h"
 #include "system/ProgramItems.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -98,9 +99,17 @@ void CUninstaller::RemoveRecordedFile(const std::string& fileName, std::int16_t 
 
 void CUninstaller::RemoveDestinationDirectories()
 {
+    std::vector<CPathName> directories;
     for (const auto& entry : m_destinations) {
         CPathName directory;
         if (entry.first >= 0 && m_paths.GetDirectory(entry.first, directory))
-            directory.RemoveDirectory();
+            directories.push_back(directory);
     }
+    // Deepest first: a destination below another ('C:\PELTO\SAMPLES\') must
+    // be gone before its parent can be, whatever the ids' order.
+    std::stable_sort(directories.begin(), directories.end(), [](const CPathName& a, const CPathName& b) {
+        return a.GetPath().size() > b.GetPath().size();
+    });
+    for (const CPathName& directory : directories)
+        directory.RemoveDirectory();
 }

@@ -110,7 +110,7 @@ class RemovalTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fs::create_directories(main + "DATA");
+        fs::create_directories(main + "DATA\\SUB");
         fs::create_directories(main + "KEEP");
         WriteFileBytes(main + "READONLY.DAT", "r");
         ::SetFileAttributesA((main + "READONLY.DAT").c_str(), FILE_ATTRIBUTE_READONLY);
@@ -130,7 +130,7 @@ protected:
         WriteFileBytes(kLog, "[Program]\r\nREADONLY.DAT=0|1|0\r\nDATA.TXT=1|1|0\r\nPELTO1.DLL=-3|1|0\r\n"
                              "PELTO2.DLL=-3|1|0\r\n..\\OUTSIDE.TXT=0|1|0\r\n"
                              "[destinations]\r\n0=PELTO||" + main + "\r\n1=DATA|0|" + main + "DATA\\\r\n"
-                             "2=KEEP|0|" + main + "KEEP\\\r\n"
+                             "2=KEEP|0|" + main + "KEEP\\\r\n3=SUB|1|" + main + "DATA\\SUB\\\r\n"
                              "[groups]\r\nProgram=Program files|The program|1|1|1\r\nHelp=Help|No section|1|1|1\r\n");
     }
 
@@ -146,7 +146,7 @@ TEST_F(RemovalTest, UnattendedRemovalTakesWhatTheLogRecordsBelowItsDestinations)
     EXPECT_EQ("\"" + main + "pelto.exe\" /uninstall", Recorded(main + "pelto.exe"));
     EXPECT_FALSE(FileExists(run.Folder() / "Pelto.exe.args"));
     EXPECT_FALSE(FileExists(main + "READONLY.DAT"));
-    EXPECT_FALSE(fs::exists(main + "DATA")) << "emptied, so removed";
+    EXPECT_FALSE(fs::exists(main + "DATA")) << "emptied, so removed, after SUB below it";
     EXPECT_TRUE(FileExists(main + "KEEP\\NOTES.TXT"));
     EXPECT_TRUE(FileExists(run.Folder() / "OUTSIDE.TXT")) << "a key that is a path is refused";
     EXPECT_TRUE(FileExists(kSystemDir + "PELTO1.DLL") && FileExists(kSystemDir + "PELTO2.DLL"));
