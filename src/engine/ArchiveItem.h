@@ -8,6 +8,7 @@
 // goes wrong itself and records a failure of the run in m_bSuccess; nothing
 // escapes it.
 #include "archive/ArchiveFile.h"
+#include "engine/ScratchFiles.h"
 #include "profile/FileGroupMap.h"
 #include "system/PathName.h"
 
@@ -80,6 +81,9 @@ public:
     std::size_t GetCount() const noexcept { return m_items.size(); }
     List::const_iterator begin() const noexcept { return m_items.begin(); }
     List::const_iterator end() const noexcept { return m_items.end(); }
+
+    // What earlier runs left in the directories this run installs into.
+    CScratchFiles m_scratchFiles;
 
 private:
     void Insert(std::unique_ptr<CArchiveItem> item);

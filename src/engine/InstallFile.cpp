@@ -82,19 +82,23 @@ BOOL CInstallFile::PutInPlace()
     return m_bInstalled;
 }
 
-// The existing file makes way by a rename to a free name beside it, never by
-// a delete: a deleted file cannot be brought back when the new one fails to
-// take its place, and one that another program holds open with delete sharing
-// keeps its name until that program closes it. The old file goes only once
-// the new one is in place, so the final path always holds one of the two.
-// A file that cannot even be renamed is in use: it is replaced at the next
-// start.
+// The new file takes the existing file's place in one rename that replaces
+// it, so that the final path holds the old or the new file at every moment,
+// even when the run is killed. A file that cannot be replaced so (a program
+// runs it, or holds it open with delete sharing) makes way by a rename aside
+// instead, never by a delete: a deleted file cannot be brought back when the
+// new one fails to take its place. The old file then goes only after the new
+// one is in place. A file that cannot even be renamed is in use: it is
+// replaced at the next start.
 void CInstallFile::ReplaceExisting(const CPathName& existing)
 {
-    // A Windows or System member whose copy lies in the other folder: a file
-    // of the same name in its own folder keeps the new file from its name.
-    if (::lstrcmpiA(existing, m_finalPath) != 0 && m_finalPath.Exists()) {
-        m_scratchPath.Delete(TRUE);
+    if (::lstrcmpiA(existing, m_finalPath) != 0) {
+        ReplaceInOtherFolder(existing);
+        return;
+    }
+    if (ReplaceInOneRename()) {
+        m_bInstalled = TRUE;
+        m_bReplaced = TRUE;
         return;
     }
     CPathName aside = existing;
@@ -112,6 +116,49 @@ void CInstallFile::ReplaceExisting(const CPathName& existing)
     // files stay under their own names and nothing is deleted.
     if (aside.Rename(existing))
         m_scratchPath.Delete(TRUE);
+}
+
+// MoveFileEx with MOVEFILE_REPLACE_EXISTING: one rename(2) under Wine. A
+// read-only file refuses it, so the attribute goes first and comes back when
+// the rename fails.
+BOOL CInstallFile::ReplaceInOneRename()
+{
+    const DWORD attributes = ::GetFileAttributesA(m_finalPath);
+    const BOOL readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly && !::SetFileAttributesA(m_finalPath, attributes & ~FILE_ATTRIBUTE_READONLY))
+        return FALSE;
+    if (::MoveFileExA(m_scratchPath, m_finalPath, MOVEFILE_REPLACE_EXISTING))
+        return TRUE;
+    if (readOnly)
+        ::SetFileAttributesA(m_finalPath, attributes);
+    return FALSE;
+}
+
+// A Windows or System member whose copy lies in the other folder. A file of
+// the same name in its own folder keeps the new file from its name. Otherwise
+// the new file takes its name first and the old copy goes after, so that one
+// of them is there at every moment; a copy that cannot go is in use: the new
+// file goes back to its scratch name and replaces the copy where it lies at
+// the next start.
+void CInstallFile::ReplaceInOtherFolder(const CPathName& existing)
+{
+    if (m_finalPath.Exists()) {
+        m_scratchPath.Delete(TRUE);
+        return;
+    }
+    if (!m_scratchPath.Rename(m_finalPath)) {
+        m_scratchPath.Delete(TRUE);
+        return;
+    }
+    if (existing.Delete(TRUE)) {
+        m_bInstalled = TRUE;
+        m_bReplaced = TRUE;
+        return;
+    }
+    if (m_finalPath.Rename(m_scratchPath))
+        ReplaceInUse(existing);
+    else
+        m_bInstalled = TRUE;  // both copies stay where they are
 }
 
 // The new file waits under its scratch name for the next start. When no rename

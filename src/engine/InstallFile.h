@@ -80,6 +80,8 @@ public:
 private:
     BOOL PutInPlace();
     void ReplaceExisting(const CPathName& existing);
+    BOOL ReplaceInOneRename();
+    void ReplaceInOtherFolder(const CPathName& existing);
     void ReplaceInUse(const CPathName& existing);
     void DiscardAside(const CPathName& aside) const;
 

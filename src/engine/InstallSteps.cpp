@@ -59,6 +59,8 @@ void CInstallFile::PrepareDestination()
     if (directory.IsEmpty())
         AfxThrowFileException(CFileException::badPath, -1, name);
     directory.CreateDirectoryOrThrow(TRUE);
+    if (app.m_pArchiveItems)
+        app.m_pArchiveItems->m_scratchFiles.CleanOnce(directory);
 
     // '.' and '..' would name the directory or its parent.
     m_finalPath = directory;
