@@ -1,8 +1,9 @@
 #!/bin/sh
 # Every Windows executable and DLL must import only Windows system DLLs, so
-# INSTALL.EXE runs from a bare diskette.
+# INSTALL.EXE runs from a bare diskette. The sample product's programs may
+# also import its own ledger engine, PELTO32.DLL.
 set -eu
-allowed='^(kernel32|user32|gdi32|advapi32|comdlg32|comctl32|shell32|ole32|oleaut32|version|msvcrt|ws2_32|shlwapi|uuid|winmm|ntdll|api-ms-win-crt-[a-z0-9-]+)\.dll$'
+allowed='^(pelto32|kernel32|user32|gdi32|advapi32|comdlg32|comctl32|shell32|ole32|oleaut32|version|msvcrt|ws2_32|shlwapi|uuid|winmm|ntdll|api-ms-win-crt-[a-z0-9-]+)\.dll$'
 bad=0
 for dir in "$@"; do
     for f in $(find "$dir" -type f \( -iname '*.exe' -o -iname '*.dll' \) -not -path '*/wineprefix*' -not -path '*/CMakeFiles/*'); do
