@@ -82,7 +82,7 @@ public:
     List::const_iterator begin() const noexcept { return m_items.begin(); }
     List::const_iterator end() const noexcept { return m_items.end(); }
 
-    // What earlier runs left in the directories this run installs into.
+    // What earlier runs left beside the files this run installs.
     CScratchFiles m_scratchFiles;
 
 private:

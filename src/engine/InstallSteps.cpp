@@ -46,6 +46,8 @@ void CInstallFile::Install()
         DiscardScratch(*this);
         throw;
     }
+    if (const CSetupApp& app = SetupApp(); app.m_pArchiveItems)
+        app.m_pArchiveItems->m_scratchFiles.CleanBeside(m_scratchPath);
     ApplyRules();
     RecordInLog();
     UpdateTarget();
@@ -60,7 +62,7 @@ void CInstallFile::PrepareDestination()
         AfxThrowFileException(CFileException::badPath, -1, name);
     directory.CreateDirectoryOrThrow(TRUE);
     if (app.m_pArchiveItems)
-        app.m_pArchiveItems->m_scratchFiles.CleanOnce(directory);
+        app.m_pArchiveItems->m_scratchFiles.TakeOwnNames();
 
     // '.' and '..' would name the directory or its parent.
     m_finalPath = directory;

@@ -16,12 +16,39 @@ std::string Upper(std::string text)
     return text;
 }
 
-// The renames and deletes waiting for the next start of Windows, where the
-// delayed move keeps them ("\??\source" strings) and in wininit.ini
-// (target=source lines), as one upper-case text of NUL-separated strings.
+CFileHandle OpenToRead(const char* path)
+{
+    return CFileHandle(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// The file at `part` holds the first bytes of the file at `whole` (or all).
+bool IsBeginningOf(const CPathName& part, const CPathName& whole)
+{
+    const CFileHandle a = OpenToRead(part), b = OpenToRead(whole);
+    LARGE_INTEGER sizeA{}, sizeB{};
+    if (!a || !b || !::GetFileSizeEx(a.Get(), &sizeA) || !::GetFileSizeEx(b.Get(), &sizeB) ||
+        sizeA.QuadPart > sizeB.QuadPart)
+        return false;
+    std::vector<char> bufferA(65536), bufferB(65536);
+    for (;;) {
+        DWORD readA = 0, readB = 0;
+        if (!::ReadFile(a.Get(), bufferA.data(), static_cast<DWORD>(bufferA.size()), &readA, nullptr))
+            return false;
+        if (readA == 0)
+            return true;
+        if (!::ReadFile(b.Get(), bufferB.data(), readA, &readB, nullptr) || readB != readA ||
+            !std::equal(bufferA.begin(), bufferA.begin() + readA, bufferB.begin()))
+            return false;
+    }
+}
+
+// The renames waiting for the next start of Windows, where the delayed move
+// keeps them ("\??\source" strings) and in wininit.ini (target=source
+// lines), as one upper-case text of NUL-separated strings.
 std::string PendingAtRestart()
 {
-    std::string pending;
+    std::string pending(1, '\0');
     const char* const sessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
     DWORD size = 0;
     if (::RegGetValueA(HKEY_LOCAL_MACHINE, sessionManager, "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
@@ -52,6 +79,8 @@ bool WaitsForRestart(const std::string& pending, const std::string& upperPath)
 
 void CScratchFiles::TakeOwnNames()
 {
+    if (!m_ownNames.empty())
+        return;
     CPathName name("C:\\SCRATCH");
     std::srand(1);
     for (int i = 0; i < kOwnNames && name.MakeUniqueName(FALSE, 1); ++i)
@@ -59,24 +88,28 @@ void CScratchFiles::TakeOwnNames()
     std::srand(1);
 }
 
-void CScratchFiles::CleanOnce(const CPathName& directory)
+void CScratchFiles::CleanBeside(const CPathName& scratch) const
 {
-    if (m_ownNames.empty())
-        TakeOwnNames();
-    const std::string folder = directory.GetDriveDirectory();
-    if (folder.empty() || !m_cleaned.insert(Upper(folder)).second)
+    std::string folder = scratch.GetDriveDirectory(), extension;
+    if (folder.empty() || m_ownNames.empty())
         return;
+    if (folder.back() != '\\')
+        folder += '\\';
+    scratch.SplitPath(nullptr, nullptr, nullptr, &extension);
 
     std::vector<CPathName> found;
     WIN32_FIND_DATAA entry{};
-    const CFindHandle search(::FindFirstFileA((folder + "*").c_str(), &entry));
+    const CFindHandle search(::FindFirstFileA((folder + (extension.empty() ? "*" : "*." + extension)).c_str(), &entry));
     if (!search)
         return;
     do {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
-        CPathName path(folder + entry.cFileName);
-        if (!path.IsEmpty() && m_ownNames.count(Upper(path.GetName())))
+        const CPathName path(folder + entry.cFileName);
+        std::string pathExtension;
+        path.SplitPath(nullptr, nullptr, nullptr, &pathExtension);
+        if (!path.IsEmpty() && ::lstrcmpiA(path, scratch) != 0 && Upper(pathExtension) == Upper(extension) &&
+            m_ownNames.count(Upper(path.GetName())) && IsBeginningOf(path, scratch))
             found.push_back(path);
     } while (::FindNextFileA(search.Get(), &entry));
     if (found.empty())
