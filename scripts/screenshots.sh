@@ -1,6 +1,7 @@
 #!/bin/sh
 # Renders each user-interface component on its own, every page of the setup
-# wizard and its folder dialog to PNG files:
+# wizard and its folder dialog to PNG files, and refreshes the few of them the
+# README shows in docs/:
 #   scripts/screenshots.sh BUILDDIR OUTDIR
 # BUILDDIR is the 64-bit Windows build tree (its ui_showcase.exe, INSTALL.EXE
 # and page_shots.exe are used; page_shots walks INSTALL.EXE through its pages
@@ -102,7 +103,8 @@ shot error-expanded Warning no error profile 0 /more
 shot error-query-collapsed Warning no error file 13 /ask
 shot error-query-expanded Warning no error file 13 /ask /more
 
-# The wizard's pages, the folder dialog and the exit question.
+# The wizard's pages, the folder dialog, the exit question, and from a real
+# copy run the diskette prompt, the error report and the restart page.
 status=0
 wine "$page_shots" "$out_dir" </dev/null >/dev/null || status=$?
 for bmp in "$out_dir"/*.bmp; do
@@ -110,5 +112,18 @@ for bmp in "$out_dir"/*.bmp; do
     convert "$bmp" "${bmp%.bmp}.png"
     rm -f "$bmp"
     echo "${bmp%.bmp}.png"
+done
+
+# The pictures the README shows, kept in docs/: 8-bit palette PNG files
+# without time stamps, so that an unchanged page gives the same bytes.
+docs_dir=$(cd "$(dirname "$0")/.." && pwd)/docs
+mkdir -p "$docs_dir"
+for pair in page-102-welcome-screen:welcome page-104-directory:destination page-106-group-listed:group \
+            page-108-copy:copying diskette-prompt:diskette-prompt page-115-finished:finished; do
+    picture="$out_dir/${pair%%:*}.png"
+    if [ -f "$picture" ]; then
+        convert "$picture" -strip +dither -colors 256 "PNG8:$docs_dir/${pair#*:}.png"
+        echo "$docs_dir/${pair#*:}.png"
+    fi
 done
 exit $status

@@ -1,11 +1,14 @@
 // page_shots OUTDIR: pictures of every wizard page for `make screenshots`.
 // Walks the real INSTALL.EXE through the pages a run reaches (and the folder
-// dialog and the exit question on the way), has the UI showcase show the
-// pages that pass too quickly or cannot be reached from their templates, and
+// dialog and the exit question on the way), installs a diskette set built
+// here for the copy page, the diskette prompt, the error report and the
+// restart page, has the UI showcase show the pages that pass too quickly or
+// cannot be reached from their templates, and
 // saves each window as the screen shows it to OUTDIR/NAME.bmp
 // (scripts/screenshots.sh turns them into PNG files). Windows are driven
 // through the Windows API only. A shot that could not be taken is named on
 // stderr and makes the exit code 1; the other shots are still taken.
+#include "Diskset.h"
 #include "SetupRun.h"
 
 #include "fw/Gdi.h"
@@ -18,6 +21,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -260,16 +265,129 @@ void ShootRemoval(Shooter& shoot)
     run.ExitCode();
 }
 
+// Bytes zlib cannot shrink, so that they fill the diskettes as they are.
+std::string NoiseBytes(std::size_t size, std::uint32_t seed)
+{
+    std::string bytes(size, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
+    return bytes;
+}
+
+// The set of the copy run, built where a vendor's set is copied to disk:
+// SAMPLES.A on diskette 1, PELTO.Z1 from diskette 1 onto diskette 2 (its
+// last member runs over).
+const char kSetDir[] = "C:\\SETUP";
+const char kCopyLayout[] = "[layout]\r\nSource=src\r\nDisketteSize=16384\r\nTime=1996-09-30 12:00:00\r\n"
+                           "Label=Pelto 1.0 Disk %d\r\n"
+                           "[destinations]\r\n0=\\PELTO||\r\n1=SAMPLES|0|\r\n"
+                           "[groups]\r\nProgram=Pelto program files|The program and its samples|1|1|1\r\n"
+                           "[targets]\r\nPELTO.HLP=0|0|0|Pelto Help|||\r\n"
+                           "[items]\r\nSAMPLES.A=archive|Program|Sample ledgers\r\n"
+                           "PELTO.Z1=archive|Program|Program files\r\n"
+                           "[SAMPLES.A]\r\nSPRING.LDG=SPRING.LDG|1\r\n"
+                           "[PELTO.Z1]\r\nREADME.TXT=README.TXT\r\nPELTO.HLP=PELTO.HLP\r\n"
+                           "HARVEST.LDG=HARVEST.LDG|1\r\n";
+// Before the set's time: the installed copy is replaced.
+constexpr long long kOlderTime = 788918400;  // 1995-01-01
+constexpr long long kFileTimeEpoch = 11644473600;  // 1601 to 1970, in seconds
+constexpr long long kFileTimeUnitsPerSecond = 10000000;
+
+// An older README.TXT at the destination, kept open without delete sharing as
+// a running program keeps its files: it cannot be renamed aside, so setup
+// replaces it at the next start of Windows.
+CFileHandle HoldOlderFile(const std::string& path)
+{
+    CFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string bytes = "Pelto 0.9";
+    DWORD written = 0;
+    const auto units = static_cast<ULONGLONG>((kOlderTime + kFileTimeEpoch) * kFileTimeUnitsPerSecond);
+    const FILETIME time{static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)};
+    if (!file.IsValid() || !::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        !::SetFileTime(file.Get(), nullptr, nullptr, &time))
+        throw std::runtime_error("cannot hold " + path + " open");
+    return file;
+}
+
+// A whole installation from the set above with three faults on the way: the
+// sample archive is damaged (its report, answered Continue), diskette 2 is
+// not where diskette 1 is (the prompt, with the copy page's progress behind
+// it) and a file to replace is in use (the run ends on the restart page).
+void ShootCopyRun(Shooter& shoot)
+{
+    SetupRun run({});
+    const std::string src = run.Folder() / "src\\";
+    const std::string disk1 = std::string(kSetDir) + "\\DISK01\\";
+    const std::string moved = std::string(kSetDir) + "\\ELSEWHERE";
+    std::filesystem::create_directories(src);
+    WriteFileBytes(src + "SPRING.LDG", NoiseBytes(3000, 1));
+    WriteFileBytes(src + "README.TXT", "Pelto 1.0");
+    WriteFileBytes(src + "PELTO.HLP", NoiseBytes(6000, 2));
+    WriteFileBytes(src + "HARVEST.LDG", NoiseBytes(12000, 3));
+    WriteFileBytes(run.Folder() / "set.layout", kCopyLayout);
+    std::ostringstream out, err;
+    if (RunDiskset({"build", run.Folder() / "set.layout", kSetDir, "--force"}, out, err) != 0)
+        throw std::runtime_error("diskset: " + err.str());
+    std::string samples = ReadFileBytes(disk1 + "SAMPLES.A");
+    samples.at(8 + 346 + 100) ^= 0x55;  // inside the first member's packed data
+    WriteFileBytes(disk1 + "SAMPLES.A", samples);
+    std::filesystem::rename(std::string(kSetDir) + "\\DISK02", moved);
+    std::filesystem::create_directories("C:\\PELTO");
+    CFileHandle held = HoldOlderFile("C:\\PELTO\\README.TXT");
+
+    run.Start("/D:" + disk1.substr(0, disk1.size() - 1));
+    for (int page : {IDD_WELCOME, IDD_DIRECTORY, IDD_GROUP})
+        if (!Next(run.WaitForPage(page)))
+            throw std::runtime_error(StringFormat("no Next on page %d", page));
+
+    const std::string heading = AfxLoadString(IDS_CANNOT_INSTALL_FILES_FROM);
+    HWND report = run.WaitForDialogShowing(StringFormat(heading.c_str(), (disk1 + "SAMPLES.A").c_str()));
+    shoot.Window("error-damaged-archive", report);
+    if (report && ClickButton(report, IDC_ERROR_MORE))
+        shoot.Window("error-damaged-archive-more", report);
+    if (!report || !ClickButton(report, IDOK))
+        throw std::runtime_error("no Continue in the damaged archive's report");
+
+    const std::string missing = AfxLoadString(IDS_DISKETTE_FILE_MISSING);
+    HWND prompt = run.WaitForDialogShowing(StringFormat(missing.c_str(), (disk1 + "PELTO.Z2").c_str()));
+    shoot.Window("diskette-prompt", prompt);
+    shoot.Screen("diskette-prompt-screen", prompt);
+    if (!prompt)
+        throw std::runtime_error("no diskette prompt");
+    // The copy page waits behind the prompt, which steps aside for the page's
+    // picture. Wine leaves the page below the background window meanwhile
+    // (Windows keeps it above its owner), so it is raised for the picture.
+    RECT place{};
+    ::GetWindowRect(prompt, &place);
+    const UINT kMoveOnly = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+    ::SetWindowPos(prompt, nullptr, ::GetSystemMetrics(SM_CXSCREEN), 0, 0, 0, kMoveOnly);
+    HWND copy = run.WaitForPage(IDD_COPY);
+    ::SetWindowPos(copy, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    shoot.Window("page-108-copy", copy);
+    ::SetWindowPos(prompt, nullptr, place.left, place.top, 0, 0, kMoveOnly);
+    ::SendMessageA(::GetDlgItem(prompt, IDC_LOCATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(moved.c_str()));
+    if (!ClickButton(prompt, IDOK))
+        throw std::runtime_error("no OK in the diskette prompt");
+
+    HWND restart = run.WaitForPage(IDD_RESTART);
+    shoot.Window("page-1558-restart", restart);
+    if (restart)
+        ClickButton(restart, IDC_FINISH_NO_RESTART);
+    run.ExitCode();
+    std::error_code ignored;
+    std::filesystem::remove_all(kSetDir, ignored);
+}
+
 // Pages shown from their templates by the showcase.
 struct TemplateShot {
     int pageId;
     const char* name;
 };
 constexpr TemplateShot kTemplateShots[] = {
-    {IDD_READ_PROFILE, "page-114-read-profile"}, {IDD_CONDITIONS, "page-1537-conditions"},
-    {IDD_COPY, "page-108-copy"},                 {IDD_REGISTER, "page-1549-register"},
-    {IDD_RESTART, "page-1558-restart"},          {IDD_REMOVE_FILES, "page-1546-remove-files"},
-    {IDD_UNREGISTER, "page-1550-unregister"},    {IDD_REMOVED, "page-1547-removed"},
+    {IDD_READ_PROFILE, "page-114-read-profile"},      {IDD_CONDITIONS, "page-1537-conditions"},
+    {IDD_REGISTER, "page-1549-register"},             {IDD_REMOVE_FILES, "page-1546-remove-files"},
+    {IDD_UNREGISTER, "page-1550-unregister"},         {IDD_REMOVED, "page-1547-removed"},
 };
 
 void ShootTemplates(Shooter& shoot)
@@ -300,6 +418,7 @@ int main(int argc, char** argv)
         {"installation", ShootInstallation},
         {"cancel", ShootCancel},
         {"removal", ShootRemoval},
+        {"copy run", ShootCopyRun},
         {"templates", ShootTemplates},
     };
     for (const auto& walk : walks) {
