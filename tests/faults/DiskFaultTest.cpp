@@ -3,7 +3,8 @@
 // member (drive T:, a 2 MB tmpfs), a disk that cannot be written (drive U:, a
 // read-only tmpfs), a directory that cannot be created, read-only files and a
 // System-folder file in use. small-disk.sh mounts the two disks and the
-// prefix gets them as drives; without them those cases are skipped.
+// prefix gets them as drives; without them those cases are skipped. Last,
+// what a later run makes of the scratch files a killed run left.
 #include "Diskset.h"
 #include "SetupRun.h"
 
@@ -15,7 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -214,6 +217,30 @@ TEST_F(DiskFaultTest, ReadOnlyAndLockedFilesKeepTheRules)
                                             nullptr, &count, &size));
     EXPECT_EQ(4u, count);
     EXPECT_EQ((std::set<std::string>{"LAST.TXT", "RONEW.TXT", "ROOLD.TXT"}), FilesIn(App()));
+}
+
+// What a killed run left beside NEW.TXT under the first names of the scratch
+// sequence (the setup program's unseeded rand; the test draws the same one):
+// the beginning of the new file goes; a file of other bytes, and a complete
+// copy waiting for the restart, stay.
+TEST_F(DiskFaultTest, LaterRunCleansOnlyItsOwnScratchFiles)
+{
+    AddSource("NEW.TXT", "new content");
+    BuildSet(App("SUB"), "NEW.TXT=NEW.TXT\r\n");
+    std::vector<std::string> names;
+    std::srand(1);
+    for (const char* bytes : {"new c", "other", "new content"}) {
+        CPathName name(App("NEW.TXT"));
+        ASSERT_TRUE(name.MakeUniqueName(FALSE, 1));
+        WriteFileBytes(name.GetPath(), bytes);
+        names.push_back(name.GetFileName());
+    }
+    ASSERT_TRUE(::MoveFileExA(App(names[2]).c_str(), App("NEW.TXT").c_str(),
+                              MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING));
+    Start();
+    ASSERT_EQ(0, run.ExitCode());
+    EXPECT_EQ("new content", ReadFileBytes(App("NEW.TXT")));
+    EXPECT_EQ((std::set<std::string>{"LAST.TXT", "NEW.TXT", names[1], names[2]}), FilesIn(App()));
 }
 
 } // namespace

@@ -295,7 +295,10 @@ def main():
             else:
                 hits += 1
                 debris = [p for p in machine.files() if SCRATCH_NAME.match(os.path.basename(p))]
-                print(f"{label}: {len(debris)} scratch files left", flush=True)
+                done = sorted(n for n in MEMBERS if os.path.exists(machine.final_path(n)) and
+                              digest(machine.final_path(n)) == new[n])
+                print(f"{label}: new already: {' '.join(done) or '-'}; scratch files left: "
+                      f"{' '.join(f'{os.path.getsize(p)} B' for p in debris) or '-'}", flush=True)
                 verify_after_kill(machine, old, new, system_before, check, label)
             launcher = machine.start("new")
             code = launcher.wait(timeout=300)
