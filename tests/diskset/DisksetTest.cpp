@@ -244,6 +244,10 @@ TEST_F(DisksetFixture, LayoutFaultsNameTheirLine)
 {
     const std::pair<std::string, std::string> cases[] = {
         {Layout("Colour=blue"), "layout.ini:5: unknown setting 'Colour'"},
+        {Layout("DisketteSize=9999999999999999999"), "layout.ini:5: DisketteSize must be a number"},
+        {"[layout]\nSource=" + std::string(5000, 's') + "\n", "layout.ini:2: source folder"},
+        {"[destinations]\n0=\\P||\n[groups]\nG=" + std::string(247, 't') + "|b|1|1|1\n",
+         "layout.ini:4: the value is longer than the 254 characters"},
         {Layout("", "[items]\nA.Z=archive|Mian|\n[A.Z]\nX=SMALL.TXT\n"), "layout.ini:17: group 'Mian' is not given"},
         {Layout("", "[items]\nA.Z=archive|Main|\n[A.Z]\nX=SMALL.TXT|7\n"), "layout.ini:19: destination 7 is not given"},
         {Layout("", "[items]\nA.Z=archive|Main|\n[A.Z]\nX=SMALL.TXT|0|Q\n"), "layout.ini:19: attributes are letters"},

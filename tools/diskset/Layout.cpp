@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -24,8 +25,9 @@ std::string Upper(std::string text)
     return text;
 }
 
-// The setup program reads profile values into 256-byte buffers.
-constexpr std::size_t kMaxProfileValue = 255;
+// The setup program reads profile values into 256-byte buffers, of which it
+// offers the profile functions 255: a value keeps at most 254 characters.
+constexpr std::size_t kMaxProfileValue = 254;
 
 const char* const kProfileSections[] = {"destinations", "diskettes", "groups", "targets"};
 
@@ -47,7 +49,10 @@ bool ParseInteger(const std::string& text, std::int64_t& value, std::int64_t low
     for (; i < text.size(); ++i) {
         if (!std::isdigit(static_cast<unsigned char>(text[i])))
             return false;
-        v = v * 10 + (text[i] - '0');
+        const int digit = text[i] - '0';
+        if (v > (INT64_MAX - digit) / 10)
+            return false;
+        v = v * 10 + digit;
     }
     value = negative ? -v : v;
     return value >= low && value <= high;
@@ -99,8 +104,19 @@ std::string FileNameProblem(const std::string& name)
 
 void CLayout::Load(const std::string& path, const std::string& setupOverride, std::int64_t sizeOverride)
 {
-    m_path = path;
     m_ini.Load(path);
+    Read(path, setupOverride, sizeOverride);
+}
+
+void CLayout::Parse(const std::string& text, const std::string& path)
+{
+    m_ini.Parse(text, path);
+    Read(path, {}, 0);
+}
+
+void CLayout::Read(const std::string& path, const std::string& setupOverride, std::int64_t sizeOverride)
+{
+    m_path = path;
     const fs::path folder = fs::path(path).parent_path();
     m_sourceDir = folder.empty() ? "." : folder.string();
 
@@ -161,7 +177,8 @@ void CLayout::ReadSettings(const std::string& setupOverride, std::int64_t sizeOv
     if (const IniEntry* e = get("Source")) {
         const fs::path source = fs::path(e->value);
         m_sourceDir = (source.is_absolute() ? source : fs::path(m_sourceDir) / source).string();
-        if (!fs::is_directory(m_sourceDir))
+        std::error_code error;  // a name the file system refuses (too long) is no folder either
+        if (!fs::is_directory(m_sourceDir, error))
             throw CInputError(Where(e->line) + "source folder '" + m_sourceDir + "' does not exist");
     }
     if (!setupOverride.empty()) {
@@ -175,7 +192,8 @@ void CLayout::ReadSettings(const std::string& setupOverride, std::int64_t sizeOv
         m_sourceDir = sources;
     }
     if (!m_setupProgram.empty()) {
-        if (!fs::is_regular_file(m_setupProgram))
+        std::error_code error;
+        if (!fs::is_regular_file(m_setupProgram, error))
             throw CInputError((setupOverride.empty() ? Where(get("Program")->line) : std::string("--setup: ")) +
                               "setup program '" + m_setupProgram + "' not found");
         const std::string name = fs::path(m_setupProgram).filename().string();

@@ -48,6 +48,8 @@ public:
     // Reads and checks the layout. setupOverride and sizeOverride (when not
     // empty or 0) stand for the command line's --setup and --diskette-size.
     void Load(const std::string& path, const std::string& setupOverride = {}, std::int64_t sizeOverride = 0);
+    // The same for a layout's text, as if read from path (its folder is the base of relative names).
+    void Parse(const std::string& text, const std::string& path);
 
     std::string m_path;
     std::string m_setupProgram;  // empty: none
@@ -70,6 +72,7 @@ public:
     std::string Where(int line) const { return m_ini.Where(line); }
 
 private:
+    void Read(const std::string& path, const std::string& setupOverride, std::int64_t sizeOverride);
     void ReadSettings(const std::string& setupOverride, std::int64_t sizeOverride);
     void ReadDestinations();
     void ReadDiskettes();

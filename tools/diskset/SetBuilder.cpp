@@ -403,9 +403,9 @@ std::string CSetBuilder::MakeProfile() const
     std::ostringstream text;
     auto section = [&](const std::string& name) { text << "[" << name << "]\r\n"; };
     auto line = [&](const std::string& key, const std::string& value, int layoutLine) {
-        if (value.size() > 255)
+        if (value.size() > 254)
             throw CInputError(m_layout.Where(layoutLine) + "the profile line of '" + key +
-                              "' is longer than the 255 characters the setup program reads");
+                              "' is longer than the 254 characters the setup program reads");
         text << key << "=" << value << "\r\n";
     };
     section("destinations");
