@@ -80,7 +80,9 @@ class Machine:
         self.prefix = os.path.join(self.root, "prefix")
         subprocess.run(["cp", "-a", base_prefix + "/.", self.prefix + "/"], check=True)
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
-        subprocess.run(["wineserver", "-p"], env=self.env, check=False)
+        # The server outlives each run, and ends 30 s after the last one
+        # even when this driver is killed.
+        subprocess.run(["wineserver", "-p30"], env=self.env, check=False)
         self.c = os.path.join(self.prefix, "drive_c")
         self.app = os.path.join(self.c, "KILLAPP")
         self.system = os.path.join(self.c, "windows", "system32")
