@@ -13,7 +13,7 @@ HOST  := $(BUILD)/host
 WIN64 := $(BUILD)/win64
 WIN32 := $(BUILD)/win32
 
-.PHONY: all deps configure build test demo bench fuzz fuzz-campaign fuzz-build screenshots clean
+.PHONY: all deps configure build test demo bench fuzz fuzz-campaign fuzz-build screenshots killtest clean
 
 all: build
 
@@ -62,6 +62,14 @@ fuzz-build: deps
 	cmake -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=Debug -DPELTO_FUZZ=ON -DPELTO_BUILD_TESTS=OFF \
 	      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 	cmake --build $(BUILD)/fuzz -j $(JOBS) --target archive_fuzz fields_fuzz layout_fuzz
+
+# The setup process killed at KILL_POINTS points of a copy over an older
+# installation (make test kills it at 5).
+KILL_POINTS ?= 24
+killtest: build
+	python3 tests/faults/kill_run.py --wine-run $(WIN64)/wine-run --prefix $(WIN64)/wineprefix \
+	        --install-exe $(WIN64)/src/app/INSTALL.EXE --diskset-exe $(WIN64)/tools/diskset/diskset.exe \
+	        --points $(KILL_POINTS)
 
 screenshots: build
 	@scripts/screenshots.sh $(WIN64) $(BUILD)/screenshots
