@@ -79,6 +79,11 @@ bool DeleteWhenFree(const std::string& path)
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
+    // The setup program starts this one with WinExec, which returns only when
+    // the new program first waits for input (or after 30 seconds): wait for
+    // none at once, or the setup program would still be waiting while this one
+    // waits for it to end.
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
     const std::string arguments = commandLine ? commandLine : "";
     const auto profileAt = arguments.find("/PP:");
     if (arguments.find("/U") == std::string::npos || profileAt == std::string::npos)
