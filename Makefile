@@ -13,7 +13,7 @@ HOST  := $(BUILD)/host
 WIN64 := $(BUILD)/win64
 WIN32 := $(BUILD)/win32
 
-.PHONY: all deps configure build test demo bench fuzz fuzz-campaign fuzz-build screenshots killtest clean
+.PHONY: all deps configure build test demo demo-gui bench fuzz fuzz-campaign fuzz-build screenshots killtest clean
 
 all: build
 
@@ -45,9 +45,18 @@ test: build
 demo: build
 	@scripts/demo.sh $(HOST) $(WIN64)
 
-bench: deps $(HOST)/CMakeCache.txt
-	cmake --build $(HOST) -j $(JOBS) --target archive_bench
+# The same installation and removal on your display, answered by you.
+demo-gui: build
+	@scripts/demo.sh --gui $(HOST) $(WIN64)
+
+# BENCH_RUNS rounds of the whole installation (fewer at 250 and 4,000 files).
+BENCH_RUNS ?= 5
+bench: $(HOST)/CMakeCache.txt $(WIN64)/CMakeCache.txt
+	@scripts/install-deps.sh bench
+	cmake --build $(HOST) -j $(JOBS) --target archive_bench diskset bench_product
+	cmake --build $(WIN64) -j $(JOBS) --target install_exe
 	$(HOST)/tests/archive/archive_bench
+	@scripts/bench.sh $(HOST) $(WIN64) $(BUILD)/bench $(BENCH_RUNS)
 
 FUZZ_SECONDS ?= 60
 fuzz: fuzz-build
