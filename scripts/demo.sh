@@ -1,34 +1,48 @@
 #!/bin/sh
-# The demo: builds the diskette set of the sample product with diskset (native),
-# lists its main archive across its volumes and tests the whole set; then the
-# Windows build of diskset tests the same set under Wine. Then INSTALL.EXE
-# installs the sample from a copy of the set on drive C, unattended, in a
-# private Wine prefix; the demo shows what was installed, removes it again and
-# shows what is left.
-#   scripts/demo.sh HOSTDIR WIN64DIR
-# Runs on a private Xvfb display when DISPLAY is unset; leaves no Wine process
-# or Xvfb behind.
+# The demo: builds the diskette set of the sample product Pelto with diskset
+# (native) from the layout the build staged, lists its main archive across its
+# volumes and tests the whole set; then the Windows build of diskset tests the
+# same set under Wine. Then INSTALL.EXE installs Pelto from a copy of the set
+# on drive C, unattended, in a private Wine prefix; the demo shows what was
+# installed, runs the removal command the installation registered and shows
+# what is left.
+#   scripts/demo.sh [--gui] HOSTDIR WIN64DIR
+# --gui runs the installation and the removal interactively on the display
+# (DISPLAY must be set) and starts Pelto in between. Without it the demo runs
+# on a private Xvfb display when DISPLAY is unset. It leaves no Wine process or
+# Xvfb behind. The set is built in HOSTDIR/../demo.
 set -eu
-host_dir=$1
+gui=no
+if [ "${1:-}" = --gui ]; then
+    gui=yes
+    shift
+fi
+[ $# -eq 2 ] || { echo "usage: scripts/demo.sh [--gui] HOSTDIR WIN64DIR" >&2; exit 2; }
+host_dir=$(cd "$1" && pwd)
 win_dir=$(cd "$2" && pwd)
-out=build/demo
+out="$(dirname "$host_dir")/demo"
 diskset="$host_dir/tools/diskset/diskset"
-setup="$win_dir/src/app/INSTALL.EXE"
+layout="$win_dir/sample/pelto.layout"
 
 heading() {
     echo
     echo "== $* =="
 }
 
-rm -rf "$out"
-if [ -f "$setup" ]; then
-    "$diskset" build sample/pelto.layout "$out" --setup "$setup"
-else
-    "$diskset" build sample/pelto.layout "$out"
+[ -f "$layout" ] || { echo "demo: $layout is missing (build the target sample in $win_dir)" >&2; exit 1; }
+if [ $gui = yes ] && [ -z "${DISPLAY:-}" ]; then
+    echo "demo: the interactive demo needs a display (DISPLAY is not set)" >&2
+    exit 1
 fi
-echo
+
+heading "Building the diskette set of Pelto from $layout"
+echo "(the layout and the product's files as the build staged them; the set's"
+echo "setup program is the shipped INSTALL.EXE that the layout names)"
+rm -rf "$out"
+"$diskset" build "$layout" "$out"
+heading "The main archive PELTO.Z1 across its volumes"
 "$diskset" list "$out/DISK02/PELTO.Z1"
-echo
+heading "Testing the set"
 "$diskset" test "$out"
 echo
 echo "The same set tested by the Windows build of diskset under Wine:"
@@ -39,7 +53,6 @@ win_out="Z:$(cd "$out" && pwd | tr / '\\')"
 WINEPREFIX="$win_dir/wineprefix" wineserver -k 2>/dev/null || true
 WINEPREFIX="$win_dir/wineprefix" wineserver -w 2>/dev/null || true
 [ $status -eq 0 ] || exit $status
-[ -f "$setup" ] || { echo "demo: $setup is missing (build target install_exe)" >&2; exit 1; }
 
 # --- Installing and removing the sample -------------------------------------
 
@@ -84,13 +97,23 @@ for disk in "$out"/DISK*; do
     cp -a "$disk" "$drive_c/SETUP/"
 done
 heading "The diskette set copied to C:\\SETUP"
-(cd "$drive_c/SETUP" && ls -d DISK*)
+(cd "$drive_c/SETUP" && for disk in DISK*; do
+    printf '%s  %s\n' "$disk" "$(ls "$disk" | tr '\n' ' ')"
+done)
 
 app_key='HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\pelto.exe'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pelto'
 shared_key='HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDLLs'
 dest="$drive_c/PELTO"
+system="$drive_c/windows/system32"
 log="$drive_c/windows/pelto.log"
+
+# Waits up to $2 tenths of a second for the shell condition $1.
+wait_for() {
+    i=0
+    while ! eval "$1" && [ "$i" -lt "$2" ]; do sleep 0.1; i=$((i + 1)); done
+    eval "$1"
+}
 
 # The Start menu's "Pelto" groups (Wine keeps the user's Programs folder under
 # AppData, the common one under ProgramData).
@@ -119,17 +142,23 @@ show_state() {
         (cd "$dest" && find . -mindepth 1 \( -type d -printf '     dir  %P/\n' \) -o -printf '%8s  %P\n' \
             | LC_ALL=C sort -k2 | tr / '\\')
         [ -n "$(ls -A "$dest")" ] || echo "(C:\\PELTO is there, empty)"
+        if [ -f "$dest/pelto.ini" ]; then
+            echo "pelto.ini, written by \"pelto.exe /install\":"
+            tr -d '\r' <"$dest/pelto.ini" | sed 's/^/    /'
+        fi
     else
         echo "(no folder C:\\PELTO)"
     fi
-    heading "The shared engine in the System directory"
-    if [ -f "$drive_c/windows/system32/PELTO32.DLL" ]; then
-        (cd "$drive_c/windows/system32" && find . -maxdepth 1 -name PELTO32.DLL -printf '%8s  C:\\windows\\system32\\%P\n')
-    else
-        echo "(no C:\\windows\\system32\\PELTO32.DLL)"
-    fi
-    echo "$shared_key, its entries for Pelto:"
-    wine reg query "$shared_key" 2>/dev/null | tr -d '\r' | grep -i pelto || echo "    (none)"
+    heading "Shared files in the System directory"
+    for file in PELTO32.DLL _cleanup.exe; do
+        if [ -f "$system/$file" ]; then
+            printf '%8s  C:\\windows\\system32\\%s\n' "$(stat -c %s "$system/$file")" "$file"
+        else
+            echo "(no C:\\windows\\system32\\$file)"
+        fi
+    done
+    echo "$shared_key, its entries for them:"
+    wine reg query "$shared_key" 2>/dev/null | tr -d '\r' | grep -i -e pelto32 -e _cleanup || echo "    (none)"
     heading "The install log C:\\windows\\pelto.log"
     if [ -f "$log" ]; then
         tr -d '\r' <"$log"
@@ -157,24 +186,66 @@ show_state() {
     [ $found = yes ] || echo "(no group)"
 }
 
-heading "Installing: wine C:\\SETUP\\DISK01\\INSTALL.EXE /B (unattended)"
+if [ $gui = yes ]; then
+    heading "Installing: wine C:\\SETUP\\DISK01\\INSTALL.EXE (on your display; answer its pages)"
+    install_options=""
+else
+    heading "Installing: wine C:\\SETUP\\DISK01\\INSTALL.EXE /B (unattended)"
+    install_options="/B"
+fi
 install_status=0
-wine 'C:\SETUP\DISK01\INSTALL.EXE' /B </dev/null >/dev/null 2>&1 || install_status=$?
-echo "INSTALL.EXE /B ended with exit code $install_status"
+# shellcheck disable=SC2086 # no options or one
+wine 'C:\SETUP\DISK01\INSTALL.EXE' $install_options </dev/null >/dev/null 2>&1 || install_status=$?
+echo "INSTALL.EXE $install_options ended with exit code $install_status"
+# Setup starts "pelto.exe /install" without waiting for it.
+[ $install_status -ne 0 ] || wait_for '[ -f "$dest/pelto.ini" ]' 100 || true
 show_state
 
-# The removal entry's command is "<destination>\INSTALL.EXE /U", but the sample
-# does not install INSTALL.EXE into its destination: the removal runs the one
-# on the first diskette, which reads the same install log.
-heading "Removing: wine C:\\SETUP\\DISK01\\INSTALL.EXE /U /B"
-echo "(The registered command C:\\PELTO\\INSTALL.EXE /U would do the same, but the"
-echo "sample does not install INSTALL.EXE, so the demo runs the one on diskette 1.)"
+if [ $gui = yes ] && [ $install_status -eq 0 ]; then
+    heading "Starting Pelto as its Start-menu item does: C:\\PELTO\\PELTO.EXE SAMPLES\\SPRING.LDG"
+    echo "(close Pelto's window to go on to the removal)"
+    wine 'C:\PELTO\PELTO.EXE' 'SAMPLES\SPRING.LDG' </dev/null >/dev/null 2>&1 || true
+fi
+
+# The removal runs the command the installation registered for it.
 remove_status=0
-wine 'C:\SETUP\DISK01\INSTALL.EXE' /U /B </dev/null >/dev/null 2>&1 || remove_status=$?
-echo "INSTALL.EXE /U /B ended with exit code $remove_status"
+command=$(wine reg query "$uninstall_key" /v UninstallString 2>/dev/null | tr -d '\r' \
+    | sed -n 's/^ *UninstallString *REG_SZ *//p')
+if [ -z "$command" ]; then
+    echo
+    echo "demo: the installation registered no removal command" >&2
+    remove_status=1
+else
+    program=${command% /U}
+    if [ $gui = yes ]; then
+        remove_options="/U"
+    else
+        remove_options="/U /B"
+    fi
+    heading "Removing: the registered command \"$command\", run as wine $program $remove_options"
+    if [ $gui = no ]; then
+        echo "(/B added, so that the removal runs unattended)"
+    fi
+    # shellcheck disable=SC2086 # the options are words of their own
+    wine "$program" $remove_options </dev/null >/dev/null 2>&1 || remove_status=$?
+    echo "INSTALL.EXE $remove_options ended with exit code $remove_status"
+    # A running program cannot be deleted: the removal leaves INSTALL.EXE
+    # behind and starts _cleanup.exe, which deletes it once setup has ended.
+    if [ $remove_status -eq 0 ] && [ -e "$dest/INSTALL.EXE" ]; then
+        echo "C:\\PELTO\\INSTALL.EXE is still there: the running setup program cannot delete"
+        echo "itself. It started C:\\windows\\system32\\_cleanup.exe as it ended, which deletes it"
+        echo "and then the empty folder."
+        if wait_for '[ ! -e "$dest" ]' 300; then
+            echo "_cleanup.exe has deleted INSTALL.EXE and C:\\PELTO."
+        else
+            echo "demo: C:\\PELTO is still there after the clean-up" >&2
+            remove_status=1
+        fi
+    fi
+fi
 echo
-echo "What is left after the removal follows. A file of the System directory only"
-echo "loses its count of installations under SharedDLLs and stays; the install log"
+echo "What is left after the removal follows. Files of the System directory only"
+echo "lose their count of installations under SharedDLLs and stay; the install log"
 echo "stays and records the removal's events."
 show_state
 
@@ -183,4 +254,4 @@ if [ $install_status -ne 0 ] || [ $remove_status -ne 0 ]; then
     echo "demo: the installation or the removal failed" >&2
     exit 1
 fi
-echo "The sample was installed and removed again."
+echo "Pelto was installed and removed again."

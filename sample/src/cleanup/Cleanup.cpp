@@ -59,11 +59,22 @@ std::string InstalledFolder()
     return path ? path + 1 : "";
 }
 
+// Tells Windows that this program waits for input: the setup program starts
+// it with WinExec, which waits until the new program is idle (or 30 seconds),
+// and only then ends and frees its file.
+void SignalIdle()
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        ::DispatchMessageA(&msg);
+}
+
 // Deletes a file, retrying while it is still in use; true when it is gone.
 bool DeleteWhenFree(const std::string& path)
 {
     const DWORD start = ::GetTickCount();
     for (;;) {
+        SignalIdle();
         if (::DeleteFileA(path.c_str()))
             return true;
         const DWORD error = ::GetLastError();
@@ -84,6 +95,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
     // none at once, or the setup program would still be waiting while this one
     // waits for it to end.
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+    SignalIdle();
     const std::string arguments = commandLine ? commandLine : "";
     const auto profileAt = arguments.find("/PP:");
     if (arguments.find("/U") == std::string::npos || profileAt == std::string::npos)
