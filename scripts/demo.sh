@@ -196,7 +196,7 @@ fi
 install_status=0
 # shellcheck disable=SC2086 # no options or one
 wine 'C:\SETUP\DISK01\INSTALL.EXE' $install_options </dev/null >/dev/null 2>&1 || install_status=$?
-echo "INSTALL.EXE $install_options ended with exit code $install_status"
+echo "INSTALL.EXE${install_options:+ $install_options} ended with exit code $install_status"
 # Setup starts "pelto.exe /install" without waiting for it.
 [ $install_status -ne 0 ] || wait_for '[ -f "$dest/pelto.ini" ]' 100 || true
 show_state
