@@ -77,6 +77,9 @@ BOOL ParseLocation(const std::string& text, BOOL absolute, CPathName& path)
     const bool hasDrive = text.size() >= 2 && text[1] == ':';
     if (hasDrive && !std::isalpha(static_cast<unsigned char>(text[0])))
         return FALSE;
+    // A drive without a medium (an empty diskette drive) still has a type.
+    if (hasDrive && ::GetDriveTypeA((text.substr(0, 2) + "\\").c_str()) == DRIVE_NO_ROOT_DIR)
+        return FALSE;
     if (absolute) {
         const bool rootedOnDrive = hasDrive && text.size() >= 3 && IsSeparator(text[2]);
         const bool onServer = text.size() > 2 && IsSeparator(text[0]) && IsSeparator(text[1]);

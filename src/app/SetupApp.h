@@ -94,8 +94,9 @@ CSetupApp& SetupApp();
 // Parses a directory location typed by the user or given on the command line
 // ('C:\PELTO', 'D:\Program Files\Pelto\', '\\server\share\Pelto') into `path`.
 // FALSE for text that is no usable directory: empty, too long for a path, with
-// characters a file name cannot hold, or (with `absolute`) without a drive or
-// server, which would be taken relative to the current directory.
+// characters a file name cannot hold, on a drive letter that names no drive,
+// or (with `absolute`) without a drive or server, which would be taken
+// relative to the current directory.
 BOOL ParseLocation(const std::string& text, BOOL absolute, CPathName& path);
 
 // `path` moved to the directory of diskette `disk` in a diskette set copied to
