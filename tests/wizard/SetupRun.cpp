@@ -80,7 +80,12 @@ SetupRun::~SetupRun()
 
 void SetupRun::Start(const std::string& arguments)
 {
-    m_process = std::make_unique<TestProcess>(m_dir / "INSTALL.EXE", arguments);
+    StartProgram(m_dir / "INSTALL.EXE", arguments);
+}
+
+void SetupRun::StartProgram(const std::string& program, const std::string& arguments)
+{
+    m_process = std::make_unique<TestProcess>(program, arguments);
 }
 
 HWND SetupRun::WaitForPage(int pageId) const
