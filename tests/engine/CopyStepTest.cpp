@@ -291,52 +291,11 @@ protected:
     HWND prompt = nullptr;
 };
 
-TEST_F(MissingDisketteTest, LocationTypedInThePromptIsUsed)
-{
-    ::SendMessageA(::GetDlgItem(prompt, IDC_LOCATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Elsewhere().c_str()));
-    ASSERT_TRUE(ClickButton(prompt, IDOK));
-    ASSERT_EQ(0, run.ExitCode());
-    EXPECT_EQ(NoiseBytes(24000, 5), ReadFileBytes(App("BIG.DAT")));
-    EXPECT_EQ("0|1|0", LogValue("Main", "BIG.DAT"));
-}
-
 TEST_F(MissingDisketteTest, RefusedPromptFailsWithoutAReport)
 {
     ASSERT_TRUE(ClickButton(prompt, IDCANCEL));
     EXPECT_EQ(1, run.ExitCode()) << "ends by itself: no error report waits for an answer";
     EXPECT_EQ("(none)", LogValue("Main", "BIG.DAT"));
-}
-
-// A file in use cannot be replaced now: it is renamed at the next start of
-// Windows, and the interactive run ends on the restart page.
-TEST_F(CopyStepTest, FileInUseIsReplacedAtRestartAndTheRunOffersIt)
-{
-    AddSource("INUSE.TXT", "new");
-    BuildSet("[items]\r\nDATA.Z1=archive|Main|\r\n[DATA.Z1]\r\nINUSE.TXT=INUSE.TXT\r\n");
-    AddExisting(App("INUSE.TXT"), "old", kEarlierTime);
-    CHeldOpen holder(App("INUSE.TXT"));
-    ASSERT_TRUE(holder.IsHolding());
-
-    run.Start("/D:" + Disk(1).substr(0, Disk(1).size() - 1));
-    for (int page : {IDD_WELCOME, IDD_DIRECTORY, IDD_GROUP}) {
-        HWND shown = run.WaitForPage(page);
-        ASSERT_NE(nullptr, shown) << page;
-        ASSERT_TRUE(ClickButton(SetupRun::NavigationBar(shown), IDC_NEXT)) << page;
-    }
-    HWND restart = run.WaitForPage(IDD_RESTART);
-    ASSERT_NE(nullptr, restart);
-    EXPECT_EQ("old", ReadFileBytes(App("INUSE.TXT")));
-    EXPECT_EQ("0|0|1", LogValue("Main", "INUSE.TXT")) << "replaced, but not installed before the restart";
-    ASSERT_TRUE(ClickButton(restart, IDC_FINISH_NO_RESTART));
-    ASSERT_EQ(0, run.ExitCode());
-
-    // Where Windows keeps renames for its next start.
-    char renames[4096] = {};
-    DWORD size = sizeof renames;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
-                                            "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, renames,
-                                            &size));
-    EXPECT_NE(std::string::npos, std::string(renames, size).find(App("INUSE.TXT")));
 }
 
 } // namespace

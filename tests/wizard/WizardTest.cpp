@@ -113,29 +113,6 @@ TEST_F(WizardTest, CancelAskedNoStaysAndYesEndsOnTheFailurePage)
     EXPECT_EQ(1, run.ExitCode()) << "Escape ends the run from the failure page, which failed";
 }
 
-TEST_F(WizardTest, UnattendedRunGoesThroughEveryPageByItself)
-{
-    const std::string proposed = std::string("C:\\") + kMainName;
-    std::filesystem::remove_all(proposed);
-    run.Start("/B");
-    EXPECT_EQ(0, run.ExitCode());
-    EXPECT_TRUE(std::filesystem::is_directory(proposed));
-    std::filesystem::remove_all(proposed);
-}
-
-TEST_F(WizardTest, RemovalStartsAtItsConfirmationAndCancelLeavesAtOnce)
-{
-    run.Start("/U");
-    HWND confirm = run.WaitForPage(IDD_REMOVE_CONFIRM);
-    ASSERT_NE(nullptr, confirm);
-    EXPECT_FALSE(IsControlEnabled(SetupRun::NavigationBar(confirm), IDC_BACK));
-    Cancel(confirm);
-    HWND failed = run.WaitForPage(IDD_FAILED);
-    ASSERT_NE(nullptr, failed) << "no question first";
-    ASSERT_TRUE(ClickButton(failed, IDOK));
-    EXPECT_EQ(1, run.ExitCode());
-}
-
 TEST_F(WizardTest, NestedNewDirectoryIsCreatedWithoutAQuestion)
 {
     run.Start();
