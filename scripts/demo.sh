@@ -229,14 +229,14 @@ else
     # shellcheck disable=SC2086 # the options are words of their own
     wine "$program" $remove_options </dev/null >/dev/null 2>&1 || remove_status=$?
     echo "INSTALL.EXE $remove_options ended with exit code $remove_status"
-    # A running program cannot be deleted: the removal leaves INSTALL.EXE
-    # behind and starts _cleanup.exe, which deletes it once setup has ended.
-    if [ $remove_status -eq 0 ] && [ -e "$dest/INSTALL.EXE" ]; then
-        echo "C:\\PELTO\\INSTALL.EXE is still there: the running setup program cannot delete"
-        echo "itself. It started C:\\windows\\system32\\_cleanup.exe as it ended, which deletes it"
-        echo "and then the empty folder."
+    # _cleanup.exe may still be at work when setup has ended.
+    if [ $remove_status -eq 0 ]; then
+        echo "A running program cannot delete its own file, so the removal leaves"
+        echo "C:\\PELTO\\INSTALL.EXE and its folder behind. As it ends, the setup program"
+        echo "starts C:\\windows\\system32\\_cleanup.exe, which waits for it to end and then"
+        echo "deletes INSTALL.EXE and the empty folder C:\\PELTO."
         if wait_for '[ ! -e "$dest" ]' 300; then
-            echo "_cleanup.exe has deleted INSTALL.EXE and C:\\PELTO."
+            echo "_cleanup.exe has done so."
         else
             echo "demo: C:\\PELTO is still there after the clean-up" >&2
             remove_status=1
