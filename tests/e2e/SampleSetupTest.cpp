@@ -188,13 +188,6 @@ protected:
                 return file;
         throw std::runtime_error("the sample has no file " + name);
     }
-    const SampleFile& SharedFile() const
-    {
-        for (const SampleFile& file : files)
-            if (file.destination == DEST_SYSTEM)
-                return file;
-        throw std::runtime_error("the sample has no shared file");
-    }
     // The diskettes from the one holding the archive volume `volume` on are
     // copied to another folder: moves them there, sets `location` to the one
     // holding the volume and returns the path the diskette prompt names (the
@@ -285,6 +278,11 @@ protected:
                     found.insert(Upper(name));
             EXPECT_EQ(names, found) << folder << ": no scratch file, backup or stray file";
         }
+        for (const ProfileEntry& destination : layout.m_destinations) {
+            const std::string line = LogValue("destinations", destination.key);
+            const auto id = static_cast<std::int16_t>(std::stoi(destination.key));
+            EXPECT_EQ(DestinationPath(id), line.substr(line.find_last_of('|') + 1)) << "resolved as recorded: " << line;
+        }
         EXPECT_EQ(Main() + "pelto.exe", RegString(kAppPathKey, ""));
         EXPECT_EQ(Main().substr(0, Main().size() - 1), RegString(kAppPathKey, "Path"));
         EXPECT_EQ("Pelto", RegString(kUninstallKey, "DisplayName"));
@@ -364,6 +362,8 @@ TEST_F(SampleSetupTest, UnattendedInstallationFromTheCopiedSet)
 {
     InstallUnattended();
     ExpectInstalled();
+    EXPECT_TRUE(WaitUntil([this] { return FileExists(Main() + kProgramSettings); }))
+        << "the installation starts the program, which writes its settings";
 }
 
 // The diskettes from the one holding the second volume of the first archive
