@@ -3,6 +3,7 @@
 #include "fw/Strings.h"
 #include "res/resource.h"
 
+#include <algorithm>
 #include <cstring>
 
 // ---- CExpandingDialog ----------------------------------------------------
@@ -108,8 +109,42 @@ BOOL CErrorDialog::OnInitDialog()
     }
     for (int id : {IDC_ERROR_INFO, IDC_ERROR_TEXT})
         ::SendMessageA(GetDlgItem(id), WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetSafeHandle()), TRUE);
+    FitHeading();
     CenterWindow();
     return result;
+}
+
+// A heading that names a long path needs more lines than its control shows;
+// it takes them from the top of the title below it, which keeps one line.
+void CErrorDialog::FitHeading()
+{
+    HWND heading = GetDlgItem(IDC_ERROR_HEADING);
+    HWND title = GetDlgItem(IDC_ERROR_TITLE);
+    if (!heading || !title)
+        return;
+    RECT place{}, below{};
+    ::GetWindowRect(heading, &place);
+    ::GetWindowRect(title, &below);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&below), 2);
+    RECT needed{0, 0, place.right - place.left, 0};
+    TEXTMETRICA metrics{};
+    {
+        const CClientDC dc(heading);
+        const CSelectObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(::SendMessageA(heading, WM_GETFONT, 0, 0)));
+        // The flags a static text control draws its text with.
+        ::DrawTextA(dc.Get(), m_strHeading.c_str(), -1, &needed,
+                    DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+        ::GetTextMetricsA(dc.Get(), &metrics);
+    }
+    const LONG room = (below.bottom - below.top) - metrics.tmHeight;
+    const LONG grow = std::min<LONG>(needed.bottom - (place.bottom - place.top), room);
+    if (grow <= 0)
+        return;
+    ::SetWindowPos(heading, nullptr, 0, 0, place.right - place.left, place.bottom - place.top + grow,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(title, nullptr, below.left, below.top + grow, below.right - below.left,
+                   below.bottom - below.top - grow, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 BOOL CErrorDialog::OnCommand(UINT id, UINT code, HWND control)

@@ -64,6 +64,8 @@ protected:
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT message) override;
 
 private:
+    void FitHeading();
+
     CBrush m_brush;  // button face
     CFont m_font;    // Arial 8 points, for the explanation and the information line
 };
