@@ -88,7 +88,26 @@ void CScratchFiles::TakeOwnNames()
     std::srand(1);
 }
 
-void CScratchFiles::CleanBeside(const CPathName& scratch) const
+std::vector<CPathName> CScratchFiles::OwnFilesIn(const std::string& folder, const std::string& extension) const
+{
+    std::vector<CPathName> files;
+    WIN32_FIND_DATAA entry{};
+    const CFindHandle search(::FindFirstFileA((folder + (extension.empty() ? "*" : "*." + extension)).c_str(), &entry));
+    if (!search)
+        return files;
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        const CPathName path(folder + entry.cFileName);
+        std::string pathExtension;
+        path.SplitPath(nullptr, nullptr, nullptr, &pathExtension);
+        if (!path.IsEmpty() && Upper(pathExtension) == Upper(extension) && m_ownNames.count(Upper(path.GetName())))
+            files.push_back(path);
+    } while (::FindNextFileA(search.Get(), &entry));
+    return files;
+}
+
+void CScratchFiles::CleanBeside(const CPathName& scratch)
 {
     std::string folder = scratch.GetDriveDirectory(), extension;
     if (folder.empty() || m_ownNames.empty())
@@ -97,26 +116,22 @@ void CScratchFiles::CleanBeside(const CPathName& scratch) const
         folder += '\\';
     scratch.SplitPath(nullptr, nullptr, nullptr, &extension);
 
+    const std::string key = Upper(folder + '|' + extension);
+    auto listed = m_candidates.find(key);
+    if (listed == m_candidates.end())
+        listed = m_candidates.emplace(key, OwnFilesIn(folder, extension)).first;
+    std::vector<CPathName>& candidates = listed->second;
     std::vector<CPathName> found;
-    WIN32_FIND_DATAA entry{};
-    const CFindHandle search(::FindFirstFileA((folder + (extension.empty() ? "*" : "*." + extension)).c_str(), &entry));
-    if (!search)
-        return;
-    do {
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            continue;
-        const CPathName path(folder + entry.cFileName);
-        std::string pathExtension;
-        path.SplitPath(nullptr, nullptr, nullptr, &pathExtension);
-        if (!path.IsEmpty() && ::lstrcmpiA(path, scratch) != 0 && Upper(pathExtension) == Upper(extension) &&
-            m_ownNames.count(Upper(path.GetName())) && IsBeginningOf(path, scratch))
+    for (const CPathName& path : candidates)
+        if (::lstrcmpiA(path, scratch) != 0 && IsBeginningOf(path, scratch))
             found.push_back(path);
-    } while (::FindNextFileA(search.Get(), &entry));
     if (found.empty())
         return;
 
     const std::string pending = PendingAtRestart();
-    for (const CPathName& path : found)
-        if (!WaitsForRestart(pending, Upper(path.GetPath())))
-            path.Delete(TRUE);
+    for (const CPathName& path : found) {
+        if (!WaitsForRestart(pending, Upper(path.GetPath())) && path.Delete(TRUE))
+            candidates.erase(std::find_if(candidates.begin(), candidates.end(),
+                                          [&path](const CPathName& c) { return c.GetPath() == path.GetPath(); }));
+    }
 }

@@ -10,8 +10,10 @@
 // throws; a file that cannot be examined or deleted simply stays.
 #include "system/PathName.h"
 
+#include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 class CScratchFiles {
 public:
@@ -25,8 +27,16 @@ public:
     void TakeOwnNames();
     // Deletes the earlier runs' scratch files of the member just expanded
     // into `scratch`, in its directory.
-    void CleanBeside(const CPathName& scratch) const;
+    void CleanBeside(const CPathName& scratch);
 
 private:
+    std::vector<CPathName> OwnFilesIn(const std::string& folder, const std::string& extension) const;
+
     std::set<std::string> m_ownNames;  // upper case
+    // The files of an own name in a directory with an extension (key
+    // "DIRECTORY\|EXT", upper case), listed once per run: an earlier run's
+    // files are all there before this run expands its first file beside
+    // them. Listing the directory for every member made a large installation
+    // quadratic in its number of files.
+    std::map<std::string, std::vector<CPathName>> m_candidates;
 };
