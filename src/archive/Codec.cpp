@@ -99,7 +99,7 @@ void CCopyCodec::Expand(std::uint32_t packedSize, std::uint32_t)
 }
 
 CZLibCodec::CZLibCodec()
-    : m_pStream(std::make_unique<z_stream>()), m_in(kBufferSize), m_out(kBufferSize)
+    : m_pStream(std::make_unique<z_stream>()), m_in(kBufferSize), m_out(kOutBufferSize)
 {
 }
 

@@ -65,6 +65,9 @@ private:
 class CZLibCodec : public CCodec {
 public:
     static constexpr unsigned kBufferSize = 4096;
+    // Output goes to the file in large writes: each write is a system call,
+    // and under Wine more than that.
+    static constexpr unsigned kOutBufferSize = 65536;
 
     CZLibCodec();
     ~CZLibCodec() override;
@@ -92,7 +95,7 @@ private:
     std::vector<unsigned char> m_in;
     std::vector<unsigned char> m_out;
     unsigned m_nInSize = kBufferSize;
-    unsigned m_nOutSize = kBufferSize;
+    unsigned m_nOutSize = kOutBufferSize;
     StreamState m_state = StreamState::none;
 };
 

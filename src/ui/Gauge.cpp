@@ -17,6 +17,7 @@ BOOL CGauge::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
             ::DestroyWindow(placeholder);
         }
     }
+    m_nShownPercent = kNoneShown;
     return CWnd::Create(AfxDefaultWndClass().c_str(), "Gauge", style, place, parent, id);
 }
 
@@ -25,6 +26,10 @@ void CGauge::SetPos(std::uint32_t pos, BOOL redrawNow)
     m_nPos = std::max(std::min(m_nMax, pos), m_nMin);
     if (!m_hWnd)
         return;
+    const int percent = GaugePercent(m_nMin, m_nMax, m_nPos);
+    if (percent == m_nShownPercent)
+        return;
+    m_nShownPercent = percent;
     Invalidate(FALSE);
     if (redrawNow)
         UpdateWindow();

@@ -17,7 +17,7 @@ public:
     // replaces `rect` and the placeholder is destroyed. FALSE on failure.
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
     // Moves to `pos` clamped to m_nMin .. m_nMax and repaints (at once when
-    // `redrawNow`).
+    // `redrawNow`) when the percentage shown changes.
     void SetPos(std::uint32_t pos, BOOL redrawNow = FALSE);
 
     std::uint32_t m_nMin;
@@ -26,4 +26,10 @@ public:
 
 protected:
     void OnPaint() override;
+
+private:
+    // The bar and its text follow the whole percent alone; a copy moves the
+    // gauge every 4096 bytes, and a repaint is a round trip to the display.
+    int m_nShownPercent = kNoneShown;
+    static constexpr int kNoneShown = -2;
 };

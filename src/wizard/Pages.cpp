@@ -342,7 +342,11 @@ void CCopyPage::Progress()
         m_bCancelRequested = FALSE;
     }
     m_gauge.SetPos(static_cast<std::uint32_t>(m_nFinishedBytes + m_pCurrentFile->m_nBytesWritten), TRUE);
-    SetDlgItemText(IDC_DESTINATION_FILE, m_pCurrentFile->m_finalPath);
+    // Set once per file: every setting repaints the control.
+    if (m_strShownFile != m_pCurrentFile->m_finalPath.GetPath()) {
+        m_strShownFile = m_pCurrentFile->m_finalPath.GetPath();
+        SetDlgItemText(IDC_DESTINATION_FILE, m_strShownFile.c_str());
+    }
 }
 
 // ---- Registering and unregistering ---------------------------------------------------

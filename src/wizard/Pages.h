@@ -102,6 +102,9 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+
+private:
+    std::string m_strShownFile;  // the destination file the page shows
 };
 
 // The copy page while its step runs, else null: the extraction engine's way
