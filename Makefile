@@ -51,7 +51,7 @@ demo-gui: build
 
 # BENCH_RUNS rounds of the whole installation (fewer at 250 and 4,000 files).
 BENCH_RUNS ?= 5
-bench: $(HOST)/CMakeCache.txt $(WIN64)/CMakeCache.txt
+bench: deps $(HOST)/CMakeCache.txt $(WIN64)/CMakeCache.txt
 	@scripts/install-deps.sh bench
 	cmake --build $(HOST) -j $(JOBS) --target archive_bench diskset bench_product
 	cmake --build $(WIN64) -j $(JOBS) --target install_exe
