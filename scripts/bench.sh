@@ -117,7 +117,8 @@ count_files() {
 make_product() {
     dir="$out/$1"
     mkdir -p "$dir"
-    "$generator" "$dir" "$2" "$3" | sed "s/^/$1: /" | tee -a "$results"
+    "$generator" "$dir" "$2" "$3" >"$dir/product.txt" || fail "bench_product failed for $1"
+    say "$1: $(cat "$dir/product.txt")"
     build_times="" nsis_times=""
     i=0
     while [ $i -lt "$4" ]; do
