@@ -223,7 +223,9 @@ int CSetupApp::ExitInstance()
     m_pBackground.reset();
     if (m_bUninstall && succeeded)
         LaunchCleanupProgram();
-    return succeeded ? 0 : 1;
+    if (!succeeded)
+        return 1;
+    return m_bItemsSkipped ? 2 : 0;
 }
 
 int CSetupApp::LogEvent(const char* format, ...)

@@ -78,6 +78,10 @@ public:
     BOOL m_bBatch = FALSE;
     BOOL m_bIgnoreConditions = FALSE;
     BOOL m_bRestartNeeded = FALSE;
+    // An error report was answered Continue: the rest of that item was not
+    // installed. The run goes on and may end as installed, but its exit code
+    // tells an unattended caller that files are missing.
+    BOOL m_bItemsSkipped = FALSE;
 
 private:
     // Applies the options of the command line; FALSE when the run cannot

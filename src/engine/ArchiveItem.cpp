@@ -119,9 +119,13 @@ void CArchiveItem::Install(CCopyPage& page)
     } catch (const CException& e) {
         if (!ErrorQuery(IDS_CANNOT_INSTALL_FILES_FROM, e, path.GetPath().c_str()))
             app.m_bSuccess = FALSE;
+        else
+            app.m_bItemsSkipped = TRUE;
     } catch (const std::bad_alloc&) {
         if (!ErrorQuery(IDS_CANNOT_INSTALL_FILES_FROM, CMemoryException(), path.GetPath().c_str()))
             app.m_bSuccess = FALSE;
+        else
+            app.m_bItemsSkipped = TRUE;
     }
     // Closed quietly: nothing was written to it. (CArchiveFile::Abort only
     // stops a running codec.)

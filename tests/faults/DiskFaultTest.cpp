@@ -146,7 +146,7 @@ protected:
 TEST_F(FullDiskTest, ContinueSkipsTheRestOfTheArchive)
 {
     AnswerReport(AfxLoadString(kDiskFullTitle), IDOK);
-    ASSERT_EQ(0, run.ExitCode()) << "the user chose to go on";
+    ASSERT_EQ(2, run.ExitCode()) << "the user chose to go on: files are missing";
     ExpectNothingLost();
     EXPECT_EQ("last", ReadFileBytes(App("LAST.TXT")));
 }
@@ -175,7 +175,7 @@ TEST_F(DiskFaultTest, DestinationThatCannotBeWrittenIsReported)
     BuildSet(place, "OLD.TXT=OLD.TXT|1\r\n");
     Start();
     AnswerReport({}, IDOK);
-    ASSERT_EQ(0, run.ExitCode());
+    ASSERT_EQ(2, run.ExitCode());
     EXPECT_EQ(readOnlyDisk ? "old\n" : "a file", ReadFileBytes(readOnlyDisk ? "U:\\APP\\OLD.TXT" : place));
     EXPECT_EQ("(none)", LogValue("OLD.TXT"));
     EXPECT_EQ("last", ReadFileBytes(App("LAST.TXT")));
