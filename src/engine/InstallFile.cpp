@@ -14,13 +14,29 @@ BOOL HasFixedVersion(CFileVersion& version, const char* path)
     return version.Load(path) && version.GetFixedVersion(major, minor);
 }
 
+// CPathName::Exists for a plain file name: the attributes are one look-up
+// where a directory search is several calls to the Wine server. Names with
+// wildcards, and answers other than "not there", go the search's way.
+BOOL IsThere(const CPathName& path)
+{
+    const std::string name = path.GetFileName();
+    if (name.find_first_of("*?") == std::string::npos) {
+        if (::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+            return TRUE;
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return FALSE;
+    }
+    return path.Exists();
+}
+
 } // namespace
 
 BOOL CInstallFile::FindExisting(CPathName& out) const
 {
     const auto destination = m_header.destination;
     if (destination != DEST_WINDOWS && destination != DEST_SYSTEM) {
-        if (!m_finalPath.Exists())
+        if (!IsThere(m_finalPath))
             return FALSE;
         out = m_finalPath;
         return TRUE;

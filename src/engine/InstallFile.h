@@ -86,6 +86,8 @@ private:
     void DiscardAside(const CPathName& aside) const;
 
     BOOL* m_pRestartNeeded = nullptr;
+    // The directory PrepareDestination last created or entered.
+    CPathName m_preparedDirectory;
     DelayedMoveFunction m_pfnDelayedMove = ::MoveFileExA;
 };
 

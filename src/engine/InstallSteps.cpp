@@ -12,10 +12,8 @@
 
 namespace {
 
-// Random names tried for a scratch file, and how often a whole search is
-// repeated when the name found was taken before it could be created.
+// Random names tried for a scratch file.
 constexpr int kScratchNameTries = 1000;
-constexpr int kScratchSearches = 3;
 
 bool SamePath(const CPathName& a, const CPathName& b)
 {
@@ -60,7 +58,16 @@ void CInstallFile::PrepareDestination()
     const CPathName directory = app.m_pDestinations->GetPath(m_header.destination);
     if (directory.IsEmpty())
         AfxThrowFileException(CFileException::badPath, -1, name);
-    directory.CreateDirectoryOrThrow(TRUE);
+    // The members of an archive mostly share their directory: it is created
+    // (or entered) once for a run of them. Should it have gone since, the
+    // scratch file below finds no path and it is made again.
+    bool directoryMade = false;
+    if (!SamePath(directory, m_preparedDirectory)) {
+        m_preparedDirectory.Empty();
+        directory.CreateDirectoryOrThrow(TRUE);
+        m_preparedDirectory = directory;
+        directoryMade = true;
+    }
     if (app.m_pArchiveItems)
         app.m_pArchiveItems->m_scratchFiles.TakeOwnNames();
 
@@ -70,23 +77,34 @@ void CInstallFile::PrepareDestination()
         AfxThrowFileException(CFileException::badPath, -1, directory.GetPath() + name);
 
     // The scratch file is created here, new, so that the member is never
-    // expanded over a file that was there before.
-    for (int search = 0; search < kScratchSearches; ++search) {
+    // expanded over a file that was there before. Creating it is the test
+    // whether a name is free: a name that is taken fails with "exists".
+    for (int attempt = 0; attempt < kScratchNameTries; ++attempt) {
         CPathName scratch = m_finalPath;
-        if (!scratch.MakeUniqueName(TRUE, kScratchNameTries))
+        if (!scratch.MakeUniqueName(FALSE, 1))
             break;
         if (SamePath(scratch, m_finalPath))
             continue;
-        const CFileHandle created(::CreateFileA(scratch, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                                FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (created) {
-            m_scratchPath = scratch;
-            SetOutputPath(m_scratchPath.GetPath());
-            return;
+        for (;;) {
+            const CFileHandle created(::CreateFileA(scratch, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (created) {
+                m_scratchPath = scratch;
+                SetOutputPath(m_scratchPath.GetPath());
+                return;
+            }
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_PATH_NOT_FOUND && !directoryMade) {
+                directory.CreateDirectoryOrThrow(TRUE);
+                m_preparedDirectory = directory;
+                directoryMade = true;
+                continue;  // the same name again
+            }
+            // A directory of that name may answer otherwise than "exists".
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && !scratch.Exists())
+                CFileException::ThrowOsError(static_cast<long>(error), scratch.GetPath());
+            break;
         }
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-            CFileException::ThrowOsError(static_cast<long>(error), scratch.GetPath());
     }
     AfxThrowFileException(CFileException::directoryFull, ERROR_FILE_EXISTS, m_finalPath.GetPath());
 }

@@ -118,8 +118,16 @@ void CScratchFiles::CleanBeside(const CPathName& scratch)
 
     const std::string key = Upper(folder + '|' + extension);
     auto listed = m_candidates.find(key);
-    if (listed == m_candidates.end())
-        listed = m_candidates.emplace(key, OwnFilesIn(folder, extension)).first;
+    if (listed == m_candidates.end()) {
+        // The listing holds this run's own scratch file too, which is no
+        // earlier run's: kept, it would cost every later member beside it
+        // two opens, one of a name that is gone by then.
+        std::vector<CPathName> files = OwnFilesIn(folder, extension);
+        files.erase(std::remove_if(files.begin(), files.end(),
+                                   [&scratch](const CPathName& path) { return ::lstrcmpiA(path, scratch) == 0; }),
+                    files.end());
+        listed = m_candidates.emplace(key, std::move(files)).first;
+    }
     std::vector<CPathName>& candidates = listed->second;
     std::vector<CPathName> found;
     for (const CPathName& path : candidates)
