@@ -154,7 +154,7 @@ int main()
     std::printf("Raw inflate into memory:     %8.1f MB/s of output\n", MBps(kSize, inflateSeconds));
     std::printf("Raw inflate, 4 KB buffers:   %8.1f MB/s of output\n", MBps(kSize, chunkedSeconds));
     std::printf("ExtractMember to a file:     %8.1f MB/s of output\n", MBps(kSize, extractSeconds));
-    std::printf("Expansion / raw inflate:     %8.2f   (goal 0.80 or more)\n", inflateSeconds / extractSeconds);
+    std::printf("Expansion / raw inflate:     %8.2f   (goal 0.85 or more)\n", inflateSeconds / extractSeconds);
     std::printf("Expansion / 4 KB inflate:    %8.2f\n", chunkedSeconds / extractSeconds);
     std::printf("Checksum (16-byte folding):  %8.1f MB/s   (goal 2000 or more)\n", MBps(kSize, checksumSeconds));
     std::printf("Checksum (byte rule):        %8.1f MB/s\n", MBps(kSize, bytewiseSeconds));
