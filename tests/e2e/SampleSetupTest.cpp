@@ -29,11 +29,12 @@
 namespace {
 
 using namespace ui_probe;
+using setup_run::RegString;
 using setup_run::SetupRun;
+using setup_run::SharedCount;
 
 const char kAppPathKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\pelto.exe";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pelto";
-const char kSharedDllsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 const char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
 constexpr long long kEarlierTime = 800000000;
 // The settings file the sample's program writes beside itself when the
@@ -66,24 +67,6 @@ bool IsDirectory(const std::string& path)
 {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-// A REG_SZ value of HKEY_LOCAL_MACHINE, or "(none)".
-std::string RegString(const char* key, const char* name)
-{
-    char text[512] = {};
-    DWORD size = sizeof text;
-    return ::RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS
-               ? text
-               : "(none)";
-}
-// The shared count of a file, -1 without one.
-long SharedCount(const std::string& path)
-{
-    DWORD count = 0, size = sizeof count;
-    return ::RegGetValueA(HKEY_LOCAL_MACHINE, kSharedDllsKey, path.c_str(), RRF_RT_REG_DWORD, nullptr, &count,
-                          &size) == ERROR_SUCCESS
-               ? static_cast<long>(count)
-               : -1;
 }
 std::string LogValue(const std::string& section, const std::string& key)
 {

@@ -26,15 +26,6 @@ constexpr long long kLaterTime = 1900000000;
 constexpr long long kEarlierTime = 800000000;
 const char kSharedDlls[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
-// Bytes zlib cannot shrink, so that they fill diskettes as they are.
-std::string NoiseBytes(std::size_t size, std::uint32_t seed)
-{
-    std::string bytes(size, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
-    return bytes;
-}
-
 long long ModifiedTime(const std::string& path)
 {
     return static_cast<long long>(CPathName(path).GetModifiedTime());

@@ -30,14 +30,6 @@ constexpr long long kNewer = 1900000000;
 constexpr unsigned kDiskFullTitle = 24609;
 const char kSharedDlls[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
-std::string NoiseBytes(std::size_t size, std::uint32_t seed)
-{
-    std::string bytes(size, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
-    return bytes;
-}
-
 bool DriveIsThere(char letter)
 {
     const char root[] = {letter, ':', '\\', '\0'};

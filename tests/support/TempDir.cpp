@@ -53,6 +53,14 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
         throw std::runtime_error("cannot write " + path);
 }
 
+std::string NoiseBytes(std::size_t size, std::uint32_t seed)
+{
+    std::string bytes(size, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
+    return bytes;
+}
+
 bool FileExists(const std::string& path)
 {
     std::error_code ignored;

@@ -1,5 +1,7 @@
 #pragma once
 // A fresh folder for one test, removed with everything in it afterwards.
+#include <cstddef>
+#include <cstdint>
 #include <set>
 #include <string>
 
@@ -22,6 +24,9 @@ private:
 // Whole-file helpers for test data.
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// Bytes zlib cannot shrink, the same for the same seed: they fill diskettes
+// as they are.
+std::string NoiseBytes(std::size_t size, std::uint32_t seed);
 bool FileExists(const std::string& path);
 // Names of the files (not folders) in a folder, so that a scratch or backup
 // file left behind shows.

@@ -174,6 +174,21 @@ std::vector<HWND> ChildWindows(HWND parent)
     return children;
 }
 
+std::vector<HWND> ThreadDialogs(DWORD threadId)
+{
+    std::vector<HWND> dialogs;
+    if (threadId)
+        ::EnumThreadWindows(
+            threadId,
+            [](HWND window, LPARAM list) -> BOOL {
+                if (::IsWindowVisible(window) && ClassName(window) == "#32770")
+                    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&dialogs));
+    return dialogs;
+}
+
 bool ClickButton(HWND dialog, int id)
 {
     if (!IsControlVisible(dialog, id) || !IsControlEnabled(dialog, id))

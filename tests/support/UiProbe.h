@@ -63,6 +63,8 @@ bool IsControlChecked(HWND dialog, int id);
 std::string ClassName(HWND window);
 // The children of `parent` in z-order.
 std::vector<HWND> ChildWindows(HWND parent);
+// The visible dialogs and message boxes of a thread (none for thread 0).
+std::vector<HWND> ThreadDialogs(DWORD threadId);
 
 // Presses a button: a visible, enabled control gets BM_CLICK posted. False when
 // the button is missing, hidden or disabled (a user could not press it).

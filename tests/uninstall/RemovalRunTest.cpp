@@ -35,24 +35,10 @@ void PutString(const char* key, const char* name, const std::string& text)
 {
     ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
-// The REG_SZ value, or "(none)".
-std::string GetString(const char* key, const char* name)
-{
-    char text[512] = {};
-    DWORD size = sizeof text;
-    return ::RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS
-               ? text
-               : "(none)";
-}
 // The shared count of a file of the System directory, -1 without one.
 long Count(const std::string& name)
 {
-    DWORD count = 0;
-    DWORD size = sizeof count;
-    return ::RegGetValueA(HKEY_LOCAL_MACHINE, kSharedDllsKey, (kSystemDir + name).c_str(), RRF_RT_REG_DWORD,
-                          nullptr, &count, &size) == ERROR_SUCCESS
-               ? static_cast<long>(count)
-               : -1;
+    return setup_run::SharedCount(kSystemDir + name);
 }
 
 // A stand-in program at `path` that records how it was started.
@@ -97,10 +83,10 @@ TEST(FinishStepTest, RegistersTheProgramAndStartsItQuotedWhenItsPathHoldsABlank)
 
     EXPECT_EQ("\"C:\\Pelto Test\\pelto.exe\" /install", Recorded(main + "pelto.exe"));
     EXPECT_FALSE(FileExists("C:\\Pelto.exe.args"));
-    EXPECT_EQ(main + "pelto.exe", GetString(kAppPathKey, ""));
-    EXPECT_EQ("C:\\Pelto Test", GetString(kAppPathKey, "Path"));
-    EXPECT_EQ("Pelto", GetString(kUninstallKey, "DisplayName"));
-    EXPECT_EQ("\"C:\\Pelto Test\\INSTALL.EXE\" /U", GetString(kUninstallKey, "UninstallString"));
+    EXPECT_EQ(main + "pelto.exe", setup_run::RegString(kAppPathKey, ""));
+    EXPECT_EQ("C:\\Pelto Test", setup_run::RegString(kAppPathKey, "Path"));
+    EXPECT_EQ("Pelto", setup_run::RegString(kUninstallKey, "DisplayName"));
+    EXPECT_EQ("\"C:\\Pelto Test\\INSTALL.EXE\" /U", setup_run::RegString(kUninstallKey, "UninstallString"));
     ExpectOnlyStatusEvent();
 }
 
@@ -152,8 +138,8 @@ TEST_F(RemovalTest, UnattendedRemovalTakesWhatTheLogRecordsBelowItsDestinations)
     EXPECT_TRUE(FileExists(kSystemDir + "PELTO1.DLL") && FileExists(kSystemDir + "PELTO2.DLL"));
     EXPECT_EQ(-1, Count("PELTO1.DLL"));
     EXPECT_EQ(1, Count("PELTO2.DLL"));
-    EXPECT_EQ("(none)", GetString(kAppPathKey, ""));
-    EXPECT_EQ("(none)", GetString(kUninstallKey, "DisplayName"));
+    EXPECT_EQ("(none)", setup_run::RegString(kAppPathKey, ""));
+    EXPECT_EQ("(none)", setup_run::RegString(kUninstallKey, "DisplayName"));
 
     char shortProfile[MAX_PATH] = {};
     ::GetShortPathNameA((run.Folder() / "INSTALL.ini").c_str(), shortProfile, MAX_PATH);
@@ -175,7 +161,7 @@ TEST_F(RemovalTest, RemovalCancelledOnItsFirstPageLeavesEverything)
 
     EXPECT_TRUE(FileExists(main + "READONLY.DAT"));
     EXPECT_EQ(2, Count("PELTO2.DLL"));
-    EXPECT_EQ("Pelto", GetString(kUninstallKey, "DisplayName"));
+    EXPECT_EQ("Pelto", setup_run::RegString(kUninstallKey, "DisplayName"));
     ::Sleep(1000);
     EXPECT_FALSE(FileExists(main + "pelto.exe.args") || FileExists(kSystemDir + "_cleanup.exe.args"));
 }

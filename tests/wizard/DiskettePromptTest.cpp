@@ -125,18 +125,9 @@ public:
     }
 
 private:
-    static BOOL CALLBACK AddDialog(HWND window, LPARAM list)
-    {
-        if (::IsWindowVisible(window) && ClassName(window) == "#32770")
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-    }
     HWND FindDialogWith(int id) const
     {
-        std::vector<HWND> windows;
-        if (m_threadId)
-            ::EnumThreadWindows(m_threadId, AddDialog, reinterpret_cast<LPARAM>(&windows));
-        for (HWND window : windows)
+        for (HWND window : ThreadDialogs(m_threadId))
             if (::GetDlgItem(window, id))
                 return window;
         return nullptr;

@@ -37,7 +37,7 @@ public:
     ~BrowseRun()
     {
         WaitUntil([this] {
-            for (HWND window : Windows())
+            for (HWND window : ThreadDialogs(m_threadId))
                 for (int id : {IDNO, IDCANCEL, IDOK})
                     if (ClickButton(window, id))
                         break;
@@ -71,24 +71,10 @@ public:
     }
 
 private:
-    static BOOL CALLBACK AddDialog(HWND window, LPARAM list)
-    {
-        if (::IsWindowVisible(window) && ClassName(window) == "#32770")
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-    }
-    // The visible dialogs and message boxes of the thread.
-    std::vector<HWND> Windows() const
-    {
-        std::vector<HWND> windows;
-        if (m_threadId)
-            ::EnumThreadWindows(m_threadId, AddDialog, reinterpret_cast<LPARAM>(&windows));
-        return windows;
-    }
     // A dialog of the thread with control `id`, or with a child showing `text`.
     HWND FindWindowWith(int id, const std::string& text) const
     {
-        for (HWND window : Windows()) {
+        for (HWND window : ThreadDialogs(m_threadId)) {
             if (id && ::GetDlgItem(window, id))
                 return window;
             for (HWND child : ChildWindows(window))

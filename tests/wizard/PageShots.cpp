@@ -265,15 +265,6 @@ void ShootRemoval(Shooter& shoot)
     run.ExitCode();
 }
 
-// Bytes zlib cannot shrink, so that they fill the diskettes as they are.
-std::string NoiseBytes(std::size_t size, std::uint32_t seed)
-{
-    std::string bytes(size, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
-    return bytes;
-}
-
 // The set of the copy run, built where a vendor's set is copied to disk:
 // SAMPLES.A on diskette 1, PELTO.Z1 from diskette 1 onto diskette 2 (its
 // last member runs over).

@@ -145,4 +145,22 @@ long SetupRun::ExitCode() const
     return static_cast<long>(code);
 }
 
+std::string RegString(const char* key, const char* name)
+{
+    char text[512] = {};
+    DWORD size = sizeof text;
+    return ::RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS
+               ? text
+               : "(none)";
+}
+
+long SharedCount(const std::string& path)
+{
+    DWORD count = 0, size = sizeof count;
+    return ::RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+                          path.c_str(), RRF_RT_REG_DWORD, nullptr, &count, &size) == ERROR_SUCCESS
+               ? static_cast<long>(count)
+               : -1;
+}
+
 } // namespace setup_run

@@ -16,6 +16,11 @@ namespace setup_run {
 // first fixed disk; one file group, one target, one diskette, no archives.
 std::string MinimalProfile(const std::string& mainName);
 
+// What a run leaves in the registry of HKEY_LOCAL_MACHINE: a REG_SZ value, or
+// "(none)"; the shared count of a file by its full path, -1 without one.
+std::string RegString(const char* key, const char* name);
+long SharedCount(const std::string& path);
+
 class SetupRun {
 public:
     // Copies INSTALL.EXE into a fresh folder and writes `profile` beside it as
