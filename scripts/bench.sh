@@ -41,32 +41,7 @@ if [ ! -f "$win_dir/wineprefix/.pelto-ready" ]; then
     WINEPREFIX="$win_dir/wineprefix" wineserver -w 2>/dev/null || true
 fi
 
-xvfb_pid=""
-prefix=""
-cleanup() {
-    if [ -n "$prefix" ]; then
-        WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-        WINEPREFIX="$prefix" wineserver -w 2>/dev/null || true
-        rm -rf "$prefix"
-    fi
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
-    return 0
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-if [ -z "${DISPLAY:-}" ]; then
-    n=$((100 + $$ % 800))
-    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    i=0
-    while [ ! -e "/tmp/.X11-unix/X$n" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
-fi
+. "$(dirname "$0")/wine-session.sh"
 
 # A private copy of the build tree's prefix, on the same file system as the
 # native unzip's target; its wineserver stays up between runs, so that every
