@@ -54,7 +54,7 @@ BENCH_RUNS ?= 5
 bench: deps $(HOST)/CMakeCache.txt $(WIN64)/CMakeCache.txt
 	@scripts/install-deps.sh bench
 	cmake --build $(HOST) -j $(JOBS) --target archive_bench diskset bench_product
-	cmake --build $(WIN64) -j $(JOBS) --target install_exe
+	cmake --build $(WIN64) -j $(JOBS) --target install_exe profile_writes
 	$(HOST)/tests/archive/archive_bench
 	@scripts/bench.sh $(HOST) $(WIN64) $(BUILD)/bench $(BENCH_RUNS)
 

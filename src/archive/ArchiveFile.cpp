@@ -23,6 +23,7 @@ struct ExpansionScope {
 CArchiveFile::CArchiveFile()
 {
     m_nBlockSize = kBlockSize;
+    m_bChecksumReads = false;
 }
 
 CArchiveFile::~CArchiveFile() = default;
@@ -72,8 +73,7 @@ void CArchiveFile::ExtractMember(CMemberFile& member)
         m_pCodec->Expand(this, &member, header.packedSize, header.size);
         aborted = m_pCodec->IsAborted();
     }
-    member.Close();
-    member.ApplyFileStatus();
+    member.CloseOutput();
     if (aborted)
         AfxThrowUserException();
     if (header.checksum != 0 && header.checksum != member.m_checksum.m_nValue)

@@ -64,7 +64,10 @@ private:
 // window of 2^15 bytes) per member.
 class CZLibCodec : public CCodec {
 public:
-    static constexpr unsigned kBufferSize = 4096;
+    // Packed data is asked for 64 KB at a time: inflate runs longest between
+    // calls that way. The counting read underneath still takes it from the
+    // archive in blocks of 4096 bytes, with the progress hook after each.
+    static constexpr unsigned kBufferSize = 65536;
     // Output goes to the file in large writes: each write is a system call,
     // and under Wine more than that.
     static constexpr unsigned kOutBufferSize = 65536;

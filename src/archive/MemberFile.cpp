@@ -32,19 +32,25 @@ void CMemberFile::FromFileStatus()
     m_header.attributes = status.m_attribute;
 }
 
+void CMemberFile::CreateNewOutput(const std::string& path)
+{
+    m_strOutputPath = path;
+    OpenWriteNew(path, true);
+}
+
 void CMemberFile::CreateOutput()
 {
-    OpenWrite(m_strOutputPath, true);
+    if (!IsOpen() || m_path != m_strOutputPath)
+        OpenWrite(m_strOutputPath, true);
     m_nBytesWritten = 0;
     m_checksum = 0;
 }
 
-void CMemberFile::ApplyFileStatus()
+void CMemberFile::CloseOutput()
 {
     CFileStatus status;
-    if (!CFile::GetStatus(m_strOutputPath.c_str(), status))
-        AfxThrowFileException(CFileException::fileNotFound, -1, m_strOutputPath);
     status.m_mtime = m_header.modifiedTime;
     status.m_attribute = static_cast<unsigned char>(m_header.attributes & kFileAttributeMask);
-    CFile::SetStatus(m_strOutputPath.c_str(), status);
+    SetStatus(status);
+    Close();
 }

@@ -25,11 +25,15 @@ public:
     // Modified time, size and attribute byte from the status of the file
     // named m_strName (a plain file to copy); throws when it has none.
     void FromFileStatus();
-    // Creates the output file (OpenWrite) and resets the written total and
-    // the checksum.
+    // Creates the output file new at `path` (OpenWriteNew) and makes it the
+    // output path; CreateOutput then takes it as it is.
+    void CreateNewOutput(const std::string& path);
+    // Creates the output file (OpenWrite), unless CreateNewOutput has just
+    // created it, and resets the written total and the checksum.
     void CreateOutput();
-    // Gives the output file the header's time (when non-zero) and attribute byte.
-    void ApplyFileStatus();
+    // Gives the output file the header's time (when non-zero) and attribute
+    // byte, by its handle while it is open, then closes it.
+    void CloseOutput();
 
     void SetOutputPath(const std::string& path) { m_strOutputPath = path; }
     const std::string& GetOutputPath() const noexcept { return m_strOutputPath; }

@@ -49,7 +49,8 @@ unsigned CMultiFile::Read(void* buffer, unsigned count)
                 break;
         }
     }
-    m_checksum.Update(bytes, done);
+    if (m_bChecksumReads)
+        m_checksum.Update(bytes, done);
     return done;
 }
 

@@ -40,4 +40,10 @@ public:
     std::int64_t m_nBytesRead = 0;
     std::int64_t m_nBytesWritten = 0;
     CChecksum m_checksum;
+
+protected:
+    // Whether the counting read folds its bytes into m_checksum. An archive
+    // clears it: what counts is the checksum of each member's expanded bytes,
+    // and nobody looks at that of the packed ones.
+    bool m_bChecksumReads = true;
 };

@@ -35,6 +35,11 @@ void CSetupFile::OpenWrite(const std::string& path, bool binary)
     OpenOrThrow(path, modeCreate | modeReadWrite | (binary ? typeBinary : typeText));
 }
 
+void CSetupFile::OpenWriteNew(const std::string& path, bool binary)
+{
+    OpenOrThrow(path, modeCreate | modeCreateNew | modeReadWrite | (binary ? typeBinary : typeText));
+}
+
 void CSetupFile::SetWriteBuffer(unsigned size) noexcept
 {
     // Set before writing; the buffer itself is taken at the first write.
@@ -43,7 +48,8 @@ void CSetupFile::SetWriteBuffer(unsigned size) noexcept
 
 void CSetupFile::Write(const void* buffer, unsigned count)
 {
-    if (m_nWriteBufferSize == 0) {
+    // Nothing gathered and a whole buffer's worth: no need to copy it first.
+    if (m_nWriteBufferSize == 0 || (m_pending.empty() && count >= m_nWriteBufferSize)) {
         WriteThrough(buffer, count);
         return;
     }
@@ -92,6 +98,12 @@ void CSetupFile::Flush()
 {
     WritePending();
     CStdioFile::Flush();
+}
+
+void CSetupFile::SetStatus(const CFileStatus& status)
+{
+    WritePending();
+    CStdioFile::SetStatus(status);
 }
 
 void CSetupFile::Close()

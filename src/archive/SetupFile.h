@@ -21,12 +21,18 @@ public:
     void OpenRead(const std::string& path, bool binary = true);
     // Created or truncated, held exclusively (modeCreate | modeReadWrite | typeBinary).
     void OpenWrite(const std::string& path, bool binary = true);
+    // The same for a file that must not exist yet: one that does fails with
+    // the system's "exists" error.
+    void OpenWriteNew(const std::string& path, bool binary = true);
 
     // CFile::Write on the handle. A full disk asks OnDiskFull: FALSE throws
     // CFileException diskFull (no OS code, no file name), TRUE tries the whole
     // write again. Any other failure is passed on as it is, at once.
     void Write(const void* buffer, unsigned count) override;
     void Flush() override;
+    // Writes what was gathered first.
+    void SetStatus(const CFileStatus& status) override;
+    using CStdioFile::SetStatus;
     // Writes what was gathered, then closes; a failure is raised after the
     // file is closed.
     void Close() override;

@@ -156,7 +156,7 @@ void CArchiveItem::InstallArchive(CCopyPage& page)
     CInstallFile file(this);
     file.SetRestartFlag(&app.m_bRestartNeeded);
     while (NextMember(file)) {
-        PumpMessages();
+        PumpMessagesIfDue();
         if (!app.m_bSuccess)
             break;
         CCurrentFileScope current(page, file);

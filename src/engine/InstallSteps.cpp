@@ -78,7 +78,8 @@ void CInstallFile::PrepareDestination()
 
     // The scratch file is created here, new, so that the member is never
     // expanded over a file that was there before. Creating it is the test
-    // whether a name is free: a name that is taken fails with "exists".
+    // whether a name is free: a name that is taken fails with "exists". It
+    // stays open as the member's output.
     for (int attempt = 0; attempt < kScratchNameTries; ++attempt) {
         CPathName scratch = m_finalPath;
         if (!scratch.MakeUniqueName(FALSE, 1))
@@ -86,14 +87,14 @@ void CInstallFile::PrepareDestination()
         if (SamePath(scratch, m_finalPath))
             continue;
         for (;;) {
-            const CFileHandle created(::CreateFileA(scratch, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (created) {
+            DWORD error = ERROR_SUCCESS;
+            try {
+                CreateNewOutput(scratch.GetPath());
                 m_scratchPath = scratch;
-                SetOutputPath(m_scratchPath.GetPath());
                 return;
+            } catch (const CFileException& e) {
+                error = static_cast<DWORD>(e.m_lOsError);
             }
-            const DWORD error = ::GetLastError();
             if (error == ERROR_PATH_NOT_FOUND && !directoryMade) {
                 directory.CreateDirectoryOrThrow(TRUE);
                 m_preparedDirectory = directory;

@@ -1,5 +1,7 @@
 #include "fw/Dialog.h"
 
+#include "fw/WindowTable.h"
+
 #include <cstring>
 
 // ---- Data exchange -------------------------------------------------------
@@ -247,11 +249,12 @@ HBRUSH AfxDialogCtlColor(HDC dc, UINT message) noexcept
 namespace {
 
 thread_local HHOOK t_hColorHook = nullptr;
-const char kColorSubclassProperty[] = "Pelto.DialogColors";
+// The window procedure each coloured dialog had before.
+using CColorSubclasses = CWindowTable<WNDPROC>;
 
 LRESULT CALLBACK DialogColorsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto previous = reinterpret_cast<WNDPROC>(::GetPropA(hwnd, kColorSubclassProperty));
+    const WNDPROC previous = CColorSubclasses::Instance().Find(hwnd);
     switch (message) {
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
@@ -264,7 +267,7 @@ LRESULT CALLBACK DialogColorsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_NCDESTROY:
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        ::RemovePropA(hwnd, kColorSubclassProperty);
+        CColorSubclasses::Instance().Remove(hwnd);
         break;
     default:
         break;
@@ -279,9 +282,9 @@ LRESULT CALLBACK DialogColorsHook(int code, WPARAM wParam, LPARAM lParam)
         HWND hwnd = reinterpret_cast<HWND>(wParam);
         char className[16] = {};
         if (::GetClassNameA(hwnd, className, sizeof className) && std::strcmp(className, "#32770") == 0 &&
-            !::GetPropA(hwnd, kColorSubclassProperty)) {
+            !CColorSubclasses::Instance().Contains(hwnd)) {
             const LONG_PTR previous = ::GetWindowLongPtrA(hwnd, GWLP_WNDPROC);
-            ::SetPropA(hwnd, kColorSubclassProperty, reinterpret_cast<HANDLE>(previous));
+            CColorSubclasses::Instance().Set(hwnd, reinterpret_cast<WNDPROC>(previous));
             ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DialogColorsProc));
         }
     }

@@ -79,6 +79,12 @@ void CStdioFile::Flush()
         CFileException::ThrowErrno(errno, m_strFileName);
 }
 
+void CStdioFile::SetStatus(const CFileStatus& status)
+{
+    CStdioFile::Flush();
+    CFile::SetStatus(status);
+}
+
 void CStdioFile::Close()
 {
     if (!m_pStream) {

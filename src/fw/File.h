@@ -37,6 +37,9 @@ public:
         modeNoInherit = 0x0080,
         modeCreate = 0x1000,
         modeNoTruncate = 0x2000,
+        // With modeCreate: the file must not exist yet (the open fails with
+        // the system's "exists" error otherwise).
+        modeCreateNew = 0x10000,
         typeText = 0x4000,
         typeBinary = 0x8000,
     };
@@ -76,6 +79,9 @@ public:
     // Sets the last-write time (when non-zero) and the attributes (when they
     // differ) of the named file; raises CFileException on failure.
     static void SetStatus(const char* fileName, const CFileStatus& status);
+    // The same for this open file, by its handle where the system allows it:
+    // no second opening of the file.
+    virtual void SetStatus(const CFileStatus& status);
     static void Remove(const char* fileName);
     static void Rename(const char* oldName, const char* newName);
 
@@ -109,6 +115,9 @@ public:
     void Flush() override;
     void Close() override;
     void Abort() noexcept override;
+    // The stream's buffer is written out first.
+    void SetStatus(const CFileStatus& status) override;
+    using CFile::SetStatus;
 
     // Reads one line of at most maxChars characters, the line feed kept; a
     // longer line comes in pieces. False at the end of the file.

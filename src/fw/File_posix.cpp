@@ -41,7 +41,7 @@ bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
     default:            flags = O_RDONLY; break;
     }
     if (openFlags & modeCreate)
-        flags |= (openFlags & modeNoTruncate) ? O_CREAT : (O_CREAT | O_TRUNC);
+        flags |= (openFlags & modeCreateNew) ? (O_CREAT | O_EXCL) : (openFlags & modeNoTruncate) ? O_CREAT : (O_CREAT | O_TRUNC);
     if (openFlags & modeNoInherit)
         flags |= O_CLOEXEC;
     const int fd = ::open(fileName, flags, 0666);
@@ -185,6 +185,11 @@ void CFile::SetStatus(const char* fileName, const CFileStatus& status)
         if (::chmod(fileName, mode & 07777) != 0)
             CFileException::ThrowErrno(errno, fileName);
     }
+}
+
+void CFile::SetStatus(const CFileStatus& status)
+{
+    SetStatus(m_strFileName.c_str(), status);
 }
 
 void CFile::Remove(const char* fileName)

@@ -68,7 +68,7 @@ bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
     }
     DWORD creation = OPEN_EXISTING;
     if (openFlags & modeCreate)
-        creation = (openFlags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
+        creation = (openFlags & modeCreateNew) ? CREATE_NEW : (openFlags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
 
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, (openFlags & modeNoInherit) ? FALSE : TRUE};
     CFileHandle file(::CreateFileA(fileName, access, share, &sa, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -197,6 +197,29 @@ void CFile::SetStatus(const char* fileName, const CFileStatus& status)
         if (!::SetFileAttributesA(fileName, value))
             ThrowLastError(fileName);
     }
+}
+
+void CFile::SetStatus(const CFileStatus& status)
+{
+    FILE_BASIC_INFO current{};
+    if (!::GetFileInformationByHandleEx(m_hFile.Get(), FileBasicInfo, &current, sizeof current))
+        ThrowLastError(m_strFileName);
+    // Zero leaves a time or the attributes as they are.
+    FILE_BASIC_INFO change{};
+    bool changed = false;
+    if (status.m_mtime != 0) {
+        const FILETIME written = ToFileTime(status.m_mtime);
+        change.LastWriteTime.LowPart = written.dwLowDateTime;
+        change.LastWriteTime.HighPart = static_cast<LONG>(written.dwHighDateTime);
+        changed = true;
+    }
+    const DWORD wanted = (current.FileAttributes & ~0xFFu) | status.m_attribute;
+    if (wanted != current.FileAttributes) {
+        change.FileAttributes = (wanted & 0xFF) ? wanted : (wanted | FILE_ATTRIBUTE_NORMAL);
+        changed = true;
+    }
+    if (changed && !::SetFileInformationByHandle(m_hFile.Get(), FileBasicInfo, &change, sizeof change))
+        ThrowLastError(m_strFileName);
 }
 
 void CFile::Remove(const char* fileName)

@@ -1,5 +1,7 @@
 #include "fw/Wnd.h"
 
+#include "fw/WindowTable.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -22,7 +24,7 @@ thread_local DispatchFrame* t_pFrame = nullptr;
 // gets the default processing).
 thread_local CWnd* t_pWndInit = nullptr;
 
-const char kObjectProperty[] = "Pelto.CWnd";
+using CWindowObjects = CWindowTable<CWnd*>;
 
 // Stands for an exception that is not one of the framework's.
 class CUnknownException : public CException {
@@ -42,26 +44,21 @@ CWnd::~CWnd()
 
 CWnd* CWnd::FromHandlePermanent(HWND hwnd) noexcept
 {
-    if (!hwnd)
-        return nullptr;
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(hwnd, &process);
-    if (process != ::GetCurrentProcessId())
-        return nullptr;
-    return static_cast<CWnd*>(::GetPropA(hwnd, kObjectProperty));
+    // Only windows of this process are in the table.
+    return hwnd ? CWindowObjects::Instance().Find(hwnd) : nullptr;
 }
 
 void CWnd::Attach(HWND hwnd) noexcept
 {
     m_hWnd = hwnd;
-    ::SetPropA(hwnd, kObjectProperty, this);
+    CWindowObjects::Instance().Set(hwnd, this);
 }
 
 HWND CWnd::Detach() noexcept
 {
     HWND hwnd = m_hWnd;
     if (hwnd)
-        ::RemovePropA(hwnd, kObjectProperty);
+        CWindowObjects::Instance().Remove(hwnd);
     m_hWnd = nullptr;
     return hwnd;
 }

@@ -331,7 +331,7 @@ void CCopyPage::Progress()
 {
     if (!m_pCurrentFile)
         return;
-    PumpMessages();
+    PumpMessagesIfDue();
     if (m_bCancelRequested) {
         if (ConfirmCancel()) {
             m_pCurrentFile->m_pItem->Abort();
@@ -345,7 +345,9 @@ void CCopyPage::Progress()
     // Set once per file: every setting repaints the control.
     if (m_strShownFile != m_pCurrentFile->m_finalPath.GetPath()) {
         m_strShownFile = m_pCurrentFile->m_finalPath.GetPath();
-        SetDlgItemText(IDC_DESTINATION_FILE, m_strShownFile.c_str());
+        if (!m_hShownFile)
+            m_hShownFile = ::GetDlgItem(m_hWnd, IDC_DESTINATION_FILE);
+        ::SetWindowTextA(m_hShownFile, m_strShownFile.c_str());
     }
 }
 

@@ -105,6 +105,7 @@ protected:
 
 private:
     std::string m_strShownFile;  // the destination file the page shows
+    HWND m_hShownFile = nullptr;  // its control, looked up once
 };
 
 // The copy page while its step runs, else null: the extraction engine's way

@@ -83,9 +83,29 @@ void DestroyAllPages()
     pages.clear();
 }
 
+namespace {
+
+// The copy step reaches the pump after every member and every 4096 bytes of
+// packed data, thousands of times a second; under Wine each look at the queue
+// is a call to the Wine server. Messages wait at most this long instead.
+constexpr DWORD kPumpIntervalMs = 10;
+DWORD g_nLastPumpTick = 0;
+bool g_bPumped = false;
+
+} // namespace
+
 void PumpMessages()
 {
     AfxPumpMessages();
+    g_nLastPumpTick = ::GetTickCount();
+    g_bPumped = true;
+}
+
+void PumpMessagesIfDue()
+{
+    if (g_bPumped && ::GetTickCount() - g_nLastPumpTick < kPumpIntervalMs)
+        return;
+    PumpMessages();
 }
 
 CSetupPage* RegisterPage(std::unique_ptr<CSetupPage> page)

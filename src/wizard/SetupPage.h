@@ -94,3 +94,6 @@ void DestroyAllPages();
 // Dispatches every waiting message of the thread (long steps call it between
 // units of work); a quit message is posted again.
 void PumpMessages();
+// The same, unless the messages were let through less than a few milliseconds
+// ago: for steps that reach it far more often than a user could notice.
+void PumpMessagesIfDue();

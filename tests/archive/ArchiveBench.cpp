@@ -1,6 +1,6 @@
 // Benchmark of member expansion and of the checksum; not a test.
 // Expands a 64 MiB member through CArchiveFile::ExtractMember (counting read,
-// inflate with 4 KB buffers, checksum, write to a file) and compares it with a
+// inflate with 64 KB buffers, checksum, write to a file) and compares it with a
 // raw zlib inflate of the same stream into memory in the same run; then the
 // checksum alone. Each figure is the best of several runs.
 #include "archive/ArchiveFile.h"

@@ -201,14 +201,24 @@ TEST_F(DamagedArchiveTest, CancelFailsTheRun)
     EXPECT_EQ("(none)", LogValue("destinations", "0"));
 }
 
-// Cancel while a 64 MiB member is expanded: the window answers throughout;
-// No goes on with the same file, Yes ends the run without it.
+// Cancel while a large member is expanded: the window answers throughout;
+// No goes on with the same file, Yes ends the run without it. The member
+// spans three diskettes, the second and the third of them in folders of their
+// own: the diskette prompts hold the expansion in the middle of the member
+// while Cancel is pressed, however fast the member expands.
 TEST_F(CopyStepTest, CancelDuringALargeMemberAsksAndStopsOnYes)
 {
-    AddSource("HUGE.DAT", NoiseBytes(64 << 20, 4));
+    AddSource("HUGE.DAT", NoiseBytes(3 << 20, 4));
     AddSource("AFTER.TXT", "after");
-    BuildSet("DisketteSize=134217728\r\n[items]\r\nBIG.Z=archive|Main|\r\nAFTER.TXT=file|Main|AFTER.TXT|MAIN|\r\n"
-             "[BIG.Z]\r\nHUGE.DAT=HUGE.DAT|MAIN|A|copy\r\n");
+    BuildSet("DisketteSize=1228800\r\n[items]\r\nBIG.Z1=archive|Main|\r\nAFTER.TXT=file|Main|AFTER.TXT|MAIN|\r\n"
+             "[BIG.Z1]\r\nHUGE.DAT=HUGE.DAT|MAIN|A|copy\r\n");
+    std::string elsewhere[4];
+    for (int number : {2, 3}) {
+        elsewhere[number] = run.Folder() / ("ELSE" + std::to_string(number) + "\\DISK0" + std::to_string(number));
+        ASSERT_TRUE(FileExists(Disk(number) + "BIG.Z" + std::to_string(number)));
+        ASSERT_TRUE(::CreateDirectoryA((run.Folder() / ("ELSE" + std::to_string(number))).c_str(), nullptr));
+        ASSERT_TRUE(::MoveFileA(Disk(number).c_str(), elsewhere[number].c_str()));
+    }
     Start();
     HWND page = run.WaitForPage(IDD_COPY);
     ASSERT_NE(nullptr, page);
@@ -218,13 +228,24 @@ TEST_F(CopyStepTest, CancelDuringALargeMemberAsksAndStopsOnYes)
         return ::SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_BLOCK, 2000, &result) != 0;
     };
     const auto cancel = [page] { ::PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); };
-    ASSERT_TRUE(WaitUntil(expanding));
-    EXPECT_TRUE(answers());
-    cancel();
+    // Asked for volume `number` where the one before it was found; the
+    // location is given, and Cancel pressed on the page meanwhile.
+    const auto promptThenCancel = [&](int number, const std::string& lookedIn) {
+        const std::string explanation = AfxLoadString(IDS_DISKETTE_FILE_MISSING);
+        const std::string missing = lookedIn + "\\BIG.Z" + std::to_string(number);
+        HWND prompt = run.WaitForDialogShowing(StringFormat(explanation.c_str(), missing.c_str()));
+        ASSERT_NE(nullptr, prompt) << "no prompt for " << missing;
+        EXPECT_TRUE(expanding());
+        EXPECT_TRUE(answers());
+        cancel();
+        ::SendMessageA(::GetDlgItem(prompt, IDC_LOCATION), WM_SETTEXT, 0,
+                       reinterpret_cast<LPARAM>(elsewhere[number].c_str()));
+        ASSERT_TRUE(ClickButton(prompt, IDOK));
+    };
+    promptThenCancel(2, Disk(1).substr(0, Disk(1).size() - 1));
     AnswerExitQuestion("&No");
     EXPECT_TRUE(answers());
-    EXPECT_TRUE(expanding());
-    cancel();
+    promptThenCancel(3, elsewhere[2]);
     AnswerExitQuestion("&Yes");
 
     ASSERT_EQ(1, run.ExitCode());

@@ -481,11 +481,43 @@ void CSetBuilder::WriteSet() const
         profile.Close();
     }
     for (const Item& item : m_items) {
-        if (item.layout->kind == LayoutItem::Kind::file)
+        if (item.layout->kind == LayoutItem::Kind::file) {
             CopyFile(item.layout->source, OnDisk(item.disk, item.layout->name), item.size);
-        else
+            StampPlainFile(item);
+        } else {
             WriteVolumes(item);
+        }
     }
+}
+
+// The setup program installs a plain file with the time it has on its
+// diskette, so it gets the time a member would get from Time=, not the moment
+// the set was written: otherwise two builds within one second give an older
+// installation's copy the same time as its successor's, and it is kept.
+void CSetBuilder::StampPlainFile(const Item& item) const
+{
+    std::time_t time = 0;
+    switch (m_layout.m_timeMode) {
+    case CLayout::TimeMode::none:
+        return;
+    case CLayout::TimeMode::fixed:
+        time = m_layout.m_nFixedTime;
+        break;
+    case CLayout::TimeMode::source: {
+        CFileStatus source;
+        if (CFile::GetStatus(item.layout->source.c_str(), source))
+            time = source.m_mtime;
+        break;
+    }
+    }
+    if (time <= 0)
+        return;
+    const std::string path = OnDisk(item.disk, item.layout->name);
+    CFileStatus status;
+    if (!CFile::GetStatus(path.c_str(), status))
+        throw CInputError(path + ": cannot be examined");
+    status.m_mtime = time;
+    CFile::SetStatus(path.c_str(), status);
 }
 
 void CSetBuilder::WriteVolumes(const Item& item) const

@@ -50,6 +50,7 @@ private:
     std::string MakeProfile() const;
     void WriteSet() const;
     void WriteVolumes(const Item& item) const;
+    void StampPlainFile(const Item& item) const;
     void Verify() const;
     void VerifyArchive(const Item& item) const;
     void Commit() const;
