@@ -71,6 +71,25 @@ void CInstallFile::ApplyRules()
 {
     m_bInstalled = FALSE;
     m_bReplaced = FALSE;
+    const auto destination = m_header.destination;
+    if (destination != DEST_WINDOWS && destination != DEST_SYSTEM) {
+        // The scratch file takes its final name at once when that name is
+        // free: a rename that does not replace is the test whether it is.
+        // Under Wine every look-up of a name that is not there reads the
+        // whole folder; a new file is looked up once instead of twice.
+        if (PutInPlace())
+            return;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS && !IsThere(m_finalPath)) {
+            m_scratchPath.Delete(TRUE);
+            return;
+        }
+        if (ShouldReplace(m_finalPath))
+            ReplaceExisting(m_finalPath);
+        else
+            m_scratchPath.Delete(TRUE);
+        return;
+    }
     CPathName existing;
     if (!FindExisting(existing)) {
         if (!PutInPlace())
