@@ -185,7 +185,7 @@ measure() {
     say "$1:   runs: INSTALL.EXE$setup_times; NSIS$nsis_times; unzip$unzip_times"
     say "$1:   processor time of the process: INSTALL.EXE $(echo "$setup_cpus" | median) s, NSIS $(echo "$nsis_cpus" | median) s, unzip $(echo "$unzip_cpus" | median) s"
     say "$1:   setup / NSIS $(ratio "$setup" "$nsis"), setup / unzip $(ratio "$setup" "$unzip")"
-    say "$1:   peak memory (max RSS): INSTALL.EXE $(echo "$setup_peaks" | median) kB, NSIS $(echo "$nsis_peaks" | median) kB"
+    say "$1:   peak memory (max RSS): INSTALL.EXE $(echo "$setup_peaks" | median | awk '{ printf "%d", $1 }') kB, NSIS $(echo "$nsis_peaks" | median | awk '{ printf "%d", $1 }') kB"
     say "$1:   per file: INSTALL.EXE $(echo "$setup $2" | awk '{ printf "%.2f", 1000 * $1 / $2 }') ms, NSIS $(echo "$nsis $2" | awk '{ printf "%.2f", 1000 * $1 / $2 }') ms, unzip $(echo "$unzip $2" | awk '{ printf "%.2f", 1000 * $1 / $2 }') ms"
     # The install log's per-file lines, written alone through the profile API
     # as the copy step writes them, from the log the last run left: the part
