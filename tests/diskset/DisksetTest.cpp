@@ -121,6 +121,10 @@ TEST_F(DisksetFixture, BuiltSetReadsBackThroughTheSetupProgramsReader)
         EXPECT_EQ(0, h.continues);
     }
     EXPECT_EQ(small, ReadFileBytes(Disk(1, "README.TXT")));
+    // A plain file is installed with its time on the diskette: the layout's.
+    CFileStatus status;
+    ASSERT_TRUE(CFile::GetStatus(Disk(1, "README.TXT").c_str(), status));
+    EXPECT_EQ(820454400, status.m_mtime);
     EXPECT_EQ("MZ setup program", ReadFileBytes(Disk(1, "SETUP.EXE")));
 }
 
