@@ -125,16 +125,24 @@ make_product() {
     cp "$dir/bench-nsis.exe" "$drive_c/SETUP/"
 }
 
-# One run of each installer; each appends "seconds" (and the setup program
-# "seconds peak-kB") to its list and checks what it installed.
-run_setup() {
-    rm -rf "$drive_c/PBENCH" "$drive_c/windows/pelto.log"
+# Runs a Windows program of the prefix under /usr/bin/time; `took` is its
+# seconds. $1 names it should it fail.
+timed_wine() {
+    what=$1
+    shift
     sync
     t=$(now)
     status=0
-    /usr/bin/time -f "%M %U %S" -o "$out/time.txt" timeout "$limit" wine 'C:\SETUP\DISK01\INSTALL.EXE' /B </dev/null >/dev/null 2>&1 || status=$?
+    /usr/bin/time -f "%M %U %S" -o "$out/time.txt" timeout "$limit" wine "$@" </dev/null >/dev/null 2>&1 || status=$?
     took=$(elapsed "$t")
-    [ $status -eq 0 ] || fail "INSTALL.EXE /B ended with exit code $status"
+    [ $status -eq 0 ] || fail "$what ended with exit code $status"
+}
+
+# One run of each installer; each appends its seconds, peak memory and
+# processor time to its lists and checks what it installed.
+run_setup() {
+    rm -rf "$drive_c/PBENCH" "$drive_c/windows/pelto.log"
+    timed_wine "INSTALL.EXE /B" 'C:\SETUP\DISK01\INSTALL.EXE' /B
     [ "$(count_files "$drive_c/PBENCH")" -eq "$1" ] || fail "INSTALL.EXE installed $(count_files "$drive_c/PBENCH") of $1 files"
     setup_times="$setup_times $took"
     setup_peaks="$setup_peaks $(peak)"
@@ -142,12 +150,7 @@ run_setup() {
 }
 run_nsis() {
     rm -rf "$drive_c/NBENCH"
-    sync
-    t=$(now)
-    status=0
-    /usr/bin/time -f "%M %U %S" -o "$out/time.txt" timeout "$limit" wine 'C:\SETUP\bench-nsis.exe' /S </dev/null >/dev/null 2>&1 || status=$?
-    took=$(elapsed "$t")
-    [ $status -eq 0 ] || fail "the NSIS installer ended with exit code $status"
+    timed_wine "the NSIS installer" 'C:\SETUP\bench-nsis.exe' /S
     # Its own uninstaller is one file more.
     [ "$(count_files "$drive_c/NBENCH")" -eq $(($1 + 1)) ] || fail "the NSIS installer installed $(count_files "$drive_c/NBENCH") files"
     nsis_times="$nsis_times $took"

@@ -34,13 +34,6 @@ BOOL IsThere(const CPathName& path)
 
 BOOL CInstallFile::FindExisting(CPathName& out) const
 {
-    const auto destination = m_header.destination;
-    if (destination != DEST_WINDOWS && destination != DEST_SYSTEM) {
-        if (!IsThere(m_finalPath))
-            return FALSE;
-        out = m_finalPath;
-        return TRUE;
-    }
     const std::string fileName = m_finalPath.GetFileName();
     for (const int folder : {CPathName::pathWindowsDir, CPathName::pathSystemDir}) {
         CPathName candidate(folder);
@@ -71,6 +64,7 @@ void CInstallFile::ApplyRules()
 {
     m_bInstalled = FALSE;
     m_bReplaced = FALSE;
+    CPathName existing;
     const auto destination = m_header.destination;
     if (destination != DEST_WINDOWS && destination != DEST_SYSTEM) {
         // The scratch file takes its final name at once when that name is
@@ -80,25 +74,17 @@ void CInstallFile::ApplyRules()
         if (PutInPlace())
             return;
         const DWORD error = ::GetLastError();
-        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS && !IsThere(m_finalPath)) {
-            m_scratchPath.Delete(TRUE);
-            return;
-        }
-        if (ShouldReplace(m_finalPath))
-            ReplaceExisting(m_finalPath);
-        else
-            m_scratchPath.Delete(TRUE);
+        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS || IsThere(m_finalPath))
+            existing = m_finalPath;
+    } else if (!FindExisting(existing) && PutInPlace()) {
         return;
     }
-    CPathName existing;
-    if (!FindExisting(existing)) {
-        if (!PutInPlace())
-            m_scratchPath.Delete(TRUE);
-    } else if (ShouldReplace(existing)) {
+    // A new file that could not take its name goes, as does one that loses to
+    // the copy already there.
+    if (!existing.IsEmpty() && ShouldReplace(existing))
         ReplaceExisting(existing);
-    } else {
+    else
         m_scratchPath.Delete(TRUE);
-    }
 }
 
 BOOL CInstallFile::ScheduleReplace(const CPathName& existing)

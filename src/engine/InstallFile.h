@@ -50,9 +50,10 @@ public:
     // file stayed.
     void UpdateTarget();
 
-    // A copy of the file already on the machine: at m_finalPath, or for the
-    // Windows and System destinations in either folder, the Windows directory
-    // first. TRUE with its path in out.
+    // For the Windows and System destinations: a copy of the file already on
+    // the machine in either folder, the Windows directory first. TRUE with its
+    // path in out. (Other destinations find theirs by the rename to
+    // m_finalPath, ApplyRules.)
     BOOL FindExisting(CPathName& out) const;
     // TRUE when the scratch file is to replace the copy at existing. A file
     // whose version resource cannot be read counts as unversioned; a file
