@@ -98,10 +98,16 @@ void CCopyCodec::Expand(std::uint32_t packedSize, std::uint32_t)
     }
 }
 
-CZLibCodec::CZLibCodec()
-    : m_pStream(std::make_unique<z_stream>()), m_in(kBufferSize), m_out(kOutBufferSize)
+unsigned char* CZLibCodec::Buffer::Get(unsigned size)
 {
+    if (capacity < size) {
+        bytes.reset(new unsigned char[size]);
+        capacity = size;
+    }
+    return bytes.get();
 }
+
+CZLibCodec::CZLibCodec() : m_pStream(std::make_unique<z_stream>()) {}
 
 CZLibCodec::~CZLibCodec()
 {
@@ -117,7 +123,7 @@ void CZLibCodec::EndStream() noexcept
     m_state = StreamState::none;
 }
 
-void CZLibCodec::Expand(std::uint32_t packedSize, std::uint32_t size)
+void CZLibCodec::StartInflate()
 {
     EndStream();
     z_stream& zs = *m_pStream;
@@ -127,51 +133,72 @@ void CZLibCodec::Expand(std::uint32_t packedSize, std::uint32_t size)
     zs.opaque = this;
     ThrowOnZLibError(inflateInit(&zs));
     m_state = StreamState::inflating;
+}
+
+void CZLibCodec::Expand(std::uint32_t packedSize, std::uint32_t size)
+{
+    StartInflate();
+    const std::uint64_t fed = ExpandHere(packedSize, size);
+    m_state = StreamState::none;
+    ThrowOnZLibError(inflateEnd(m_pStream.get()));
+    DiscardInput(static_cast<std::uint32_t>(packedSize - fed));
+}
+
+std::uint64_t CZLibCodec::ExpandHere(std::uint32_t packedSize, std::uint32_t size)
+{
+    z_stream& zs = *m_pStream;
+    const auto inSize = static_cast<unsigned>(std::clamp<std::uint32_t>(packedSize, 1, kBufferSize));
+    // One byte more than the member, so that output beyond it shows.
+    const auto outSize = static_cast<unsigned>(std::min<std::uint64_t>(std::uint64_t{size} + 1, kOutBufferSize));
+    unsigned char* in = m_in.Get(inSize);
+    unsigned char* out = m_out.Get(outSize);
 
     // Kept here rather than in total_in and total_out, which are 32 bits on Windows.
     std::uint64_t fed = 0;
     std::uint64_t written = 0;
-    zs.next_in = m_in.data();
+    zs.next_in = in;
     zs.avail_in = 0;
-    zs.next_out = m_out.data();
-    zs.avail_out = m_nOutSize;
+    zs.next_out = out;
+    zs.avail_out = outSize;
     for (;;) {
         if (zs.avail_in == 0) {
-            const auto want = static_cast<unsigned>(std::min<std::uint64_t>(m_nInSize, packedSize - fed));
-            const unsigned n = want ? Read(m_in.data(), want) : 0;
+            const auto want = static_cast<unsigned>(std::min<std::uint64_t>(inSize, packedSize - fed));
+            const unsigned n = want ? Read(in, want) : 0;
             fed += n;
-            zs.next_in = m_in.data();
+            zs.next_in = in;
             zs.avail_in = n;
         }
         if (zs.avail_out == 0) {
-            Write(m_out.data(), m_nOutSize);
-            written += m_nOutSize;
-            zs.next_out = m_out.data();
-            zs.avail_out = m_nOutSize;
+            Write(out, outSize);
+            written += outSize;
+            zs.next_out = out;
+            zs.avail_out = outSize;
         }
         const int result = inflate(&zs, Z_NO_FLUSH);
         // More output than the header gives: never written, and the bound on
         // what a damaged stream can produce.
-        if (written + (m_nOutSize - zs.avail_out) > size)
+        if (written + (outSize - zs.avail_out) > size)
             throw CZLibException(ZLibCode::dataError);
         if (result == Z_STREAM_END)
             break;
         ThrowOnZLibError(result);
     }
-    const unsigned filled = m_nOutSize - zs.avail_out;
-    Write(m_out.data(), filled);
+    const unsigned filled = outSize - zs.avail_out;
+    Write(out, filled);
     written += filled;
-    m_state = StreamState::none;
-    ThrowOnZLibError(inflateEnd(&zs));
     if (written != size)
         throw CZLibException(ZLibCode::dataError);
-    DiscardInput(static_cast<std::uint32_t>(packedSize - fed));
+    return fed;
 }
 
 void CZLibCodec::DiscardInput(std::uint32_t count)
 {
+    if (count == 0)
+        return;
+    const auto size = std::min<std::uint32_t>(kBufferSize, count);
+    unsigned char* in = m_in.Get(size);
     while (count != 0) {
-        const unsigned n = Read(m_in.data(), std::min<std::uint32_t>(m_nInSize, count));
+        const unsigned n = Read(in, std::min<std::uint32_t>(size, count));
         if (n == 0)
             throw CZLibException(ZLibCode::bufferError);
         count -= n;
@@ -189,29 +216,31 @@ void CZLibCodec::Compress()
     ThrowOnZLibError(deflateInit(&zs, Z_DEFAULT_COMPRESSION));
     m_state = StreamState::deflating;
 
+    unsigned char* in = m_in.Get(kBufferSize);
+    unsigned char* out = m_out.Get(kOutBufferSize);
     bool moreInput = true;
-    zs.next_in = m_in.data();
+    zs.next_in = in;
     zs.avail_in = 0;
-    zs.next_out = m_out.data();
-    zs.avail_out = m_nOutSize;
+    zs.next_out = out;
+    zs.avail_out = kOutBufferSize;
     int result;
     do {
         if (zs.avail_in == 0) {
-            const unsigned n = Read(m_in.data(), m_nInSize);
+            const unsigned n = Read(in, kBufferSize);
             if (n == 0)
                 moreInput = false;
-            zs.next_in = m_in.data();
+            zs.next_in = in;
             zs.avail_in = n;
         }
         if (zs.avail_out == 0) {
-            Write(m_out.data(), m_nOutSize);
-            zs.next_out = m_out.data();
-            zs.avail_out = m_nOutSize;
+            Write(out, kOutBufferSize);
+            zs.next_out = out;
+            zs.avail_out = kOutBufferSize;
         }
         result = deflate(&zs, moreInput ? Z_NO_FLUSH : Z_FINISH);
         ThrowOnZLibError(result);
     } while (moreInput || (result != Z_STREAM_END && zs.avail_out == 0));
-    Write(m_out.data(), m_nOutSize - zs.avail_out);
+    Write(out, kOutBufferSize - zs.avail_out);
     m_state = StreamState::none;
     ThrowOnZLibError(deflateEnd(&zs));
 }

@@ -69,8 +69,10 @@ public:
     // archive in blocks of 4096 bytes, with the progress hook after each.
     static constexpr unsigned kBufferSize = 65536;
     // Output goes to the file in large writes: each write is a system call,
-    // and under Wine more than that.
-    static constexpr unsigned kOutBufferSize = 65536;
+    // and under Wine more than that; and inflate copies the last 32 KB of its
+    // output into its window after every call, a large share of a small
+    // buffer. A member's buffers are no larger than the member needs.
+    static constexpr unsigned kOutBufferSize = 262144;
 
     CZLibCodec();
     ~CZLibCodec() override;
@@ -87,6 +89,16 @@ public:
     void Expand(std::uint32_t packedSize, std::uint32_t size) override;
 
 private:
+    // A buffer that keeps its memory for the next member and is not cleared.
+    struct Buffer {
+        std::unique_ptr<unsigned char[]> bytes;
+        unsigned capacity = 0;
+        unsigned char* Get(unsigned size);
+    };
+    void StartInflate();
+    // Reads, inflates and writes in turn; returns the bytes read from the
+    // packed data.
+    std::uint64_t ExpandHere(std::uint32_t packedSize, std::uint32_t size);
     void DiscardInput(std::uint32_t count);
 
     // Ends a stream an exception left open.
@@ -95,10 +107,8 @@ private:
     enum class StreamState { none, inflating, deflating };
 
     std::unique_ptr<z_stream_s> m_pStream;
-    std::vector<unsigned char> m_in;
-    std::vector<unsigned char> m_out;
-    unsigned m_nInSize = kBufferSize;
-    unsigned m_nOutSize = kOutBufferSize;
+    Buffer m_in;
+    Buffer m_out;
     StreamState m_state = StreamState::none;
 };
 

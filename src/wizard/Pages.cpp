@@ -331,7 +331,13 @@ void CCopyPage::Progress()
 {
     if (!m_pCurrentFile)
         return;
-    PumpMessagesIfDue();
+    // The file's name goes to the page only when the page can be painted:
+    // each setting is a call to the window system, once per file and
+    // thousands of times a second when the files are small.
+    if (IsPumpDue()) {
+        ShowCurrentFile();
+        PumpMessages();
+    }
     if (m_bCancelRequested) {
         if (ConfirmCancel()) {
             m_pCurrentFile->m_pItem->Abort();
@@ -342,13 +348,16 @@ void CCopyPage::Progress()
         m_bCancelRequested = FALSE;
     }
     m_gauge.SetPos(static_cast<std::uint32_t>(m_nFinishedBytes + m_pCurrentFile->m_nBytesWritten), TRUE);
-    // Set once per file: every setting repaints the control.
-    if (m_strShownFile != m_pCurrentFile->m_finalPath.GetPath()) {
-        m_strShownFile = m_pCurrentFile->m_finalPath.GetPath();
-        if (!m_hShownFile)
-            m_hShownFile = ::GetDlgItem(m_hWnd, IDC_DESTINATION_FILE);
-        ::SetWindowTextA(m_hShownFile, m_strShownFile.c_str());
-    }
+}
+
+void CCopyPage::ShowCurrentFile()
+{
+    if (m_strShownFile == m_pCurrentFile->m_finalPath.GetPath())
+        return;
+    m_strShownFile = m_pCurrentFile->m_finalPath.GetPath();
+    if (!m_hShownFile)
+        m_hShownFile = ::GetDlgItem(m_hWnd, IDC_DESTINATION_FILE);
+    ::SetWindowTextA(m_hShownFile, m_strShownFile.c_str());
 }
 
 // ---- Registering and unregistering ---------------------------------------------------

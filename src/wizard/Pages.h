@@ -90,10 +90,14 @@ public:
     CCopyPage();
     int Step() override;
     void OnCancel() override;
-    // While a file is current: lets waiting messages through, asks about a
-    // pending cancel request (Yes stops the file being expanded and fails the
-    // run), and shows the bytes done and the file's destination.
+    // While a file is current: lets waiting messages through (when due, see
+    // PumpMessagesIfDue, with the file's destination shown first), asks about
+    // a pending cancel request (Yes stops the file being expanded and fails
+    // the run), and shows the bytes done.
     void Progress();
+    // Puts the current file's destination into control 1009 unless it is
+    // there already.
+    void ShowCurrentFile();
 
     CGauge m_gauge{0, 99, 0};
     BOOL m_bCancelRequested = FALSE;

@@ -101,11 +101,15 @@ void PumpMessages()
     g_bPumped = true;
 }
 
+bool IsPumpDue()
+{
+    return !g_bPumped || ::GetTickCount() - g_nLastPumpTick >= kPumpIntervalMs;
+}
+
 void PumpMessagesIfDue()
 {
-    if (g_bPumped && ::GetTickCount() - g_nLastPumpTick < kPumpIntervalMs)
-        return;
-    PumpMessages();
+    if (IsPumpDue())
+        PumpMessages();
 }
 
 CSetupPage* RegisterPage(std::unique_ptr<CSetupPage> page)
