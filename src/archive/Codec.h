@@ -67,7 +67,7 @@ public:
     // Packed data is asked for 64 KB at a time: inflate runs longest between
     // calls that way. The counting read underneath still takes it from the
     // archive in blocks of 4096 bytes, with the progress hook after each.
-    static constexpr unsigned kBufferSize = 65536;
+    static constexpr unsigned kBufferSize = 262144;
     // Output goes to the file in large writes: each write is a system call,
     // and under Wine more than that; and inflate copies the last 32 KB of its
     // output into its window after every call, a large share of a small

@@ -46,6 +46,21 @@ TEST(ChecksumTest, FoldingEqualsTheByteRule)
         }
 }
 
+// Runs of 16 KB and more go through 64 lanes at once where the processor has
+// AVX2; the lanes' join must give the byte rule's value too.
+TEST(ChecksumTest, WideBlocksEqualTheByteRule)
+{
+    const std::string bytes = SampleBytes(3 * 16384 + 100, 11, true);
+    for (std::uint32_t start : {0u, 0xFFFFFFFFu, 0x12345678u})
+        for (std::size_t length : {16383u, 16384u, 16385u, 2 * 16384u + 17u, 3 * 16384u + 99u})
+            for (std::size_t offset : {0u, 1u}) {
+                const std::string run = bytes.substr(offset, length);
+                CChecksum bytewise(start);
+                bytewise.UpdateBytewise(run.data(), run.size());
+                EXPECT_EQ(bytewise.m_nValue, Of(run, start)) << "length " << length << " start " << start;
+            }
+}
+
 TEST(ChecksumTest, PiecesGiveTheValueOfTheWhole)
 {
     const std::string bytes = SampleBytes(100000, 3, true);
