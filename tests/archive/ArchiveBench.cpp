@@ -1,8 +1,10 @@
 // Benchmark of member expansion and of the checksum; not a test.
 // Expands a 64 MiB member through CArchiveFile::ExtractMember (counting read,
-// inflate with 64 KB buffers, checksum, write to a file) and compares it with a
-// raw zlib inflate of the same stream into memory in the same run; then the
-// checksum alone. Each figure is the best of several runs.
+// inflate with 256 KB buffers, checksum, write to a file) and compares it with
+// a raw zlib inflate of the same stream into memory in the same run, and with
+// that inflate followed by one write of its output to a new file (what any
+// expansion into a file costs at least); then the checksum alone. Each figure
+// is the best of several runs.
 #include "archive/ArchiveFile.h"
 #include "archive/ArchiveTestSupport.h"
 #include "support/TempDir.h"
@@ -16,7 +18,7 @@
 namespace {
 
 constexpr std::size_t kSize = 64u << 20;
-constexpr int kRuns = 7;
+constexpr int kRuns = 11;
 
 double Seconds(const std::function<void()>& run)
 {
@@ -114,6 +116,12 @@ int main()
             std::fprintf(stderr, "chunked inflate failed\n");
         inflateEnd(&zs);
     };
+    const auto rawInflateToFile = [&] {
+        rawInflate();
+        std::FILE* file = std::fopen((dir / "RAW.BIN").c_str(), "wb");
+        if (!file || std::fwrite(out.data(), 1, out.size(), file) != out.size() || std::fclose(file) != 0)
+            std::fprintf(stderr, "raw inflate's write failed\n");
+    };
     const auto extract = [&] {
         CArchiveFile archive;
         CMemberFile member;
@@ -124,10 +132,12 @@ int main()
     };
     // Taken in turns, so both see the same load of the machine; the output
     // file is new each time, as a scratch file of the setup program is.
-    double inflateSeconds = 1e9, chunkedSeconds = 1e9, extractSeconds = 1e9;
+    double inflateSeconds = 1e9, chunkedSeconds = 1e9, toFileSeconds = 1e9, extractSeconds = 1e9;
     for (int i = 0; i < kRuns; ++i) {
         inflateSeconds = std::min(inflateSeconds, Seconds(rawInflate));
         chunkedSeconds = std::min(chunkedSeconds, Seconds(chunkedInflate));
+        std::remove((dir / "RAW.BIN").c_str());
+        toFileSeconds = std::min(toFileSeconds, Seconds(rawInflateToFile));
         std::remove((dir / "BENCH.BIN").c_str());
         extractSeconds = std::min(extractSeconds, Seconds(extract));
     }
@@ -153,11 +163,13 @@ int main()
                 Z_DEFAULT_COMPRESSION);
     std::printf("Raw inflate into memory:     %8.1f MB/s of output\n", MBps(kSize, inflateSeconds));
     std::printf("Raw inflate, 4 KB buffers:   %8.1f MB/s of output\n", MBps(kSize, chunkedSeconds));
+    std::printf("Raw inflate, then a write:   %8.1f MB/s of output\n", MBps(kSize, toFileSeconds));
     std::printf("ExtractMember to a file:     %8.1f MB/s of output\n", MBps(kSize, extractSeconds));
     std::printf("Expansion / raw inflate:     %8.2f   (goal 0.85 or more)\n", inflateSeconds / extractSeconds);
+    std::printf("Expansion / inflate + write: %8.2f\n", toFileSeconds / extractSeconds);
     std::printf("Expansion / 4 KB inflate:    %8.2f\n", chunkedSeconds / extractSeconds);
-    std::printf("Checksum (16-byte folding):  %8.1f MB/s   (goal 2000 or more)\n", MBps(kSize, checksumSeconds));
+    std::printf("Checksum (Update):           %8.1f MB/s   (goal 2000 or more)\n", MBps(kSize, checksumSeconds));
     std::printf("Checksum (byte rule):        %8.1f MB/s\n", MBps(kSize, bytewiseSeconds));
-    std::printf("Checksum folding / byte rule: %7.2f\n", bytewiseSeconds / checksumSeconds);
+    std::printf("Checksum Update / byte rule:  %7.2f\n", bytewiseSeconds / checksumSeconds);
     return 0;
 }
