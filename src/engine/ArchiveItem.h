@@ -10,6 +10,7 @@
 #include "archive/ArchiveFile.h"
 #include "engine/ScratchFiles.h"
 #include "profile/FileGroupMap.h"
+#include "profile/LogLineWriter.h"
 #include "system/PathName.h"
 
 #include <cstdint>
@@ -84,6 +85,9 @@ public:
 
     // What earlier runs left beside the files this run installs.
     CScratchFiles m_scratchFiles;
+    // The install log's per-file lines (the copy step has them written on a
+    // thread of their own while it runs).
+    CLogLineWriter m_logLines;
 
 private:
     void Insert(std::unique_ptr<CArchiveItem> item);

@@ -115,7 +115,8 @@ void CInstallFile::RecordInLog()
     const CSetupApp& app = SetupApp();
     if (m_pItem && m_pItem->m_pGroup)
         WriteInstalledFile(*app.m_pLogPath, m_pItem->m_pGroup->m_strKey, m_finalPath.GetFileName(),
-                           m_header.destination, m_bInstalled, m_bReplaced);
+                           m_header.destination, m_bInstalled, m_bReplaced,
+                           app.m_pArchiveItems ? &app.m_pArchiveItems->m_logLines : nullptr);
     if (m_header.destination == DEST_SYSTEM) {
         CSharedDllCount count(m_finalPath);
         count.Increment();

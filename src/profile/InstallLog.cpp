@@ -2,6 +2,7 @@
 
 #include "profile/DestinationMap.h"
 #include "profile/FileGroupMap.h"
+#include "profile/LogLineWriter.h"
 #include "profile/ProfileString.h"
 #include "profile/TargetMap.h"
 
@@ -63,25 +64,53 @@ bool ReadsBackAsValue(const std::string& value)
 
 } // namespace
 
+namespace {
+
+// Formats the value; FALSE when the line would not read back as written: the
+// log's reader would take it for another file, path or key, or not see it at
+// all. Nothing is written for such a line, and an earlier one under the key
+// stays.
+bool FormatLine(char (&value)[kLogLineSize], const char* section, const std::string& key, const char* format,
+                va_list args)
+{
+    const int length = std::vsnprintf(value, sizeof value, format, args);
+    return length >= 0 && static_cast<std::size_t>(length) < sizeof value && section &&
+           ReadsBackAsSection(section) && ReadsBackAsKey(key) && ReadsBackAsValue(std::string(value, length));
+}
+
+} // namespace
+
 BOOL WriteLogLine(const CPathName& log, const char* section, const std::string& key, const char* format, ...)
 {
     char value[kLogLineSize];
     va_list args;
     va_start(args, format);
-    const int length = std::vsnprintf(value, sizeof value, format, args);
+    const bool ok = FormatLine(value, section, key, format, args);
     va_end(args);
-    // A line that would not read back as written is refused and nothing is
-    // written for it: the log's reader would take it for another file, path or
-    // key, or not see it at all. An earlier line under the key stays.
-    if (length < 0 || static_cast<std::size_t>(length) >= sizeof value || !section ||
-        !ReadsBackAsSection(section) || !ReadsBackAsKey(key) || !ReadsBackAsValue(std::string(value, length)))
+    if (!ok)
         return FALSE;
     return ::WritePrivateProfileStringA(section, key.c_str(), value, log);
 }
 
-BOOL WriteInstalledFile(const CPathName& log, const std::string& groupKey, const std::string& fileName,
-                        short destination, BOOL installed, BOOL replaced)
+BOOL WriteLogLine(CLogLineWriter& writer, const CPathName& log, const char* section, const std::string& key,
+                  const char* format, ...)
 {
+    char value[kLogLineSize];
+    va_list args;
+    va_start(args, format);
+    const bool ok = FormatLine(value, section, key, format, args);
+    va_end(args);
+    if (!ok)
+        return FALSE;
+    return writer.Write(log.GetPath(), section, key, value);
+}
+
+BOOL WriteInstalledFile(const CPathName& log, const std::string& groupKey, const std::string& fileName,
+                        short destination, BOOL installed, BOOL replaced, CLogLineWriter* writer)
+{
+    if (writer)
+        return WriteLogLine(*writer, log, groupKey.c_str(), fileName, "%d|%d|%d", destination, installed ? 1 : 0,
+                            replaced ? 1 : 0);
     return WriteLogLine(log, groupKey.c_str(), fileName, "%d|%d|%d", destination, installed ? 1 : 0,
                         replaced ? 1 : 0);
 }

@@ -18,6 +18,7 @@
 
 class CDestinationMap;
 class CFileGroupMap;
+class CLogLineWriter;
 class CTargetMap;
 
 // Room of the buffer a log line's value is formatted into: 511 characters.
@@ -38,12 +39,19 @@ BOOL WriteLogLine(const CPathName& log, const char* section, const std::string& 
     __attribute__((format(printf, 4, 5)))
 #endif
     ;
+// The same, the line handed to writer (which may write it later; TRUE then).
+BOOL WriteLogLine(CLogLineWriter& writer, const CPathName& log, const char* section, const std::string& key,
+                  const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 5, 6)))
+#endif
+    ;
 
 // The extraction engine's line for one file it handled: section groupKey,
 // key fileName, value "%d|%d|%d" of destination, installed and replaced (each
-// flag written as 0 or 1).
+// flag written as 0 or 1); through writer when one is given.
 BOOL WriteInstalledFile(const CPathName& log, const std::string& groupKey, const std::string& fileName,
-                        short destination, BOOL installed, BOOL replaced);
+                        short destination, BOOL installed, BOOL replaced, CLogLineWriter* writer = nullptr);
 
 // The end of the copy step: "destinations", "groups" and "targets", in this
 // order. FALSE when some line could not be written.

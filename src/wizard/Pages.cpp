@@ -313,14 +313,20 @@ int CCopyPage::Step()
     m_gauge.SetPos(0, FALSE);
 
     const CCopyPageScope current(this);
-    for (const auto& item : *app.m_pArchiveItems) {
-        if (item->IsSelected()) {
-            SetDlgItemText(IDC_SOURCE_FILE, item->m_strName.c_str());
-            UpdateWindow();
-            item->Install(*this);
+    {
+        // The files' lines in the install log are written meanwhile, on a
+        // thread of their own; all of them are in the file when this block
+        // is left, however it is left.
+        const CLogLineScope logLines(app.m_pArchiveItems->m_logLines);
+        for (const auto& item : *app.m_pArchiveItems) {
+            if (item->IsSelected()) {
+                SetDlgItemText(IDC_SOURCE_FILE, item->m_strName.c_str());
+                UpdateWindow();
+                item->Install(*this);
+            }
+            if (!app.m_bSuccess)
+                return IDD_FAILED;
         }
-        if (!app.m_bSuccess)
-            return IDD_FAILED;
     }
     CreateProgramItems(app.m_strGroupName, *app.m_pTargets, app.m_pDestinations->GetPath(DEST_MAIN), PumpMessages);
     app.WriteInstallLog();

@@ -3,6 +3,7 @@
 #include "profile/DestinationMap.h"
 #include "profile/FileGroupMap.h"
 #include "profile/InstallLog.h"
+#include "profile/LogLineWriter.h"
 #include "profile/ProfileSection.h"
 #include "profile/TargetMap.h"
 
@@ -202,6 +203,32 @@ TEST_F(LogLineTest, FileLineFlagsAreZeroOrOne)
     ASSERT_TRUE(WriteInstalledFile(log, "MAIN", "b.dll", 4464, FALSE, FALSE));
     const std::map<std::string, std::string> expected = {{"a.dll", "-3|1|1"}, {"b.dll", "4464|0|0"}};
     EXPECT_EQ(expected, Section(log, "MAIN"));
+}
+
+// The copy step hands the files' lines to a writer thread. They must reach
+// the file in the order given, a refused line must be refused at once, and
+// Finish must return only when every line is written; after it a line is
+// written at once again.
+TEST_F(LogLineTest, WriterThreadKeepsTheOrderAndWritesEveryLineByFinish)
+{
+    CLogLineWriter writer;
+    writer.Start();
+    std::vector<std::string> main, help;
+    for (int i = 0; i < 60; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".dat";
+        (i % 3 ? main : help).push_back(name);
+        ASSERT_TRUE(WriteInstalledFile(log, i % 3 ? "MAIN" : "HELP", name, DEST_MAIN, i % 2, FALSE, &writer));
+    }
+    EXPECT_FALSE(WriteInstalledFile(log, "MAIN", " blank.dat", DEST_MAIN, TRUE, FALSE, &writer));
+    writer.Finish();
+
+    EXPECT_EQ((std::vector<std::string>{"HELP", "MAIN"}), SectionNames(log));
+    EXPECT_EQ(help, Keys(log, "HELP"));
+    EXPECT_EQ(main, Keys(log, "MAIN"));
+    EXPECT_EQ("0|1|0", Section(log, "MAIN").at("f1.dat"));
+
+    ASSERT_TRUE(WriteInstalledFile(log, "MAIN", "late.dat", DEST_MAIN, FALSE, FALSE, &writer));
+    EXPECT_EQ("0|0|0", Section(log, "MAIN").at("late.dat"));
 }
 
 // What the program's own reader (the section's key list, each value loaded)

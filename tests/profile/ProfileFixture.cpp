@@ -33,3 +33,10 @@ std::vector<std::string> ProfileFixture::SectionNames(const CPathName& file)
     ::GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()), file);
     return SplitList(buffer.data());
 }
+
+std::vector<std::string> ProfileFixture::Keys(const CPathName& file, const char* section)
+{
+    std::vector<char> buffer(65536);
+    ::GetPrivateProfileStringA(section, nullptr, "", buffer.data(), static_cast<DWORD>(buffer.size()), file);
+    return SplitList(buffer.data());
+}

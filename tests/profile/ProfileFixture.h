@@ -18,6 +18,8 @@ protected:
     static std::map<std::string, std::string> Section(const CPathName& file, const char* section);
     // The section names of a file in the order of the file.
     static std::vector<std::string> SectionNames(const CPathName& file);
+    // The keys of a section in the order of the file.
+    static std::vector<std::string> Keys(const CPathName& file, const char* section);
 
     TempDir dir;
     CPathName profile{dir / "INSTALL.ini"};
