@@ -5,24 +5,22 @@
 // rewrites the whole file, so a long installation's lines cost about as much
 // as its files; this way the two overlap. At most kMaxPending lines wait at a
 // time. Between Start and Finish lines are queued; otherwise, and when no
-// thread can be had, each is written at once on the calling thread.
-#include <windows.h>
+// thread can be had, each is written at once on the calling thread. Built on
+// the system's own threads, semaphores and critical sections.
+#include "fw/Handle.h"
 
-#include <condition_variable>
 #include <deque>
-#include <mutex>
 #include <string>
-#include <thread>
 
 class CLogLineWriter {
 public:
-    static constexpr std::size_t kMaxPending = 16;
+    static constexpr LONG kMaxPending = 16;
 
-    CLogLineWriter() = default;
+    CLogLineWriter() noexcept;
     CLogLineWriter(const CLogLineWriter&) = delete;
     CLogLineWriter& operator=(const CLogLineWriter&) = delete;
     // Writes what is queued.
-    ~CLogLineWriter() { Finish(); }
+    ~CLogLineWriter();
 
     // From now on lines are queued for the thread.
     void Start() noexcept;
@@ -39,14 +37,15 @@ private:
         std::string file, section, key, value;
     };
 
+    static DWORD WINAPI ThreadProc(LPVOID self) noexcept;
     void Run() noexcept;
 
-    std::mutex m_mutex;
-    std::condition_variable m_lineQueued;
-    std::condition_variable m_lineWritten;
-    std::deque<Line> m_lines;
-    bool m_bStopping = false;
-    std::thread m_thread;
+    CRITICAL_SECTION m_lock;
+    std::deque<Line> m_lines;   // under m_lock
+    bool m_bStopping = false;   // under m_lock
+    CHandle m_hQueued;  // semaphore: lines queued, and one more to stop
+    CHandle m_hRoom;    // semaphore: room left in the queue
+    CHandle m_hThread;
 };
 
 // Start for the lifetime of a scope, Finish at its end however it ends.
