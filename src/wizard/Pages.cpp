@@ -337,13 +337,7 @@ void CCopyPage::Progress()
 {
     if (!m_pCurrentFile)
         return;
-    // The file's name goes to the page only when the page can be painted:
-    // each setting is a call to the window system, once per file and
-    // thousands of times a second when the files are small.
-    if (IsPumpDue()) {
-        ShowCurrentFile();
-        PumpMessages();
-    }
+    PumpMessagesIfDue();
     if (m_bCancelRequested) {
         if (ConfirmCancel()) {
             m_pCurrentFile->m_pItem->Abort();
@@ -354,6 +348,9 @@ void CCopyPage::Progress()
         m_bCancelRequested = FALSE;
     }
     m_gauge.SetPos(static_cast<std::uint32_t>(m_nFinishedBytes + m_pCurrentFile->m_nBytesWritten), TRUE);
+    // Every file's name, also between two turns of the pump: the page shows
+    // it while a diskette prompt or a question waits.
+    ShowCurrentFile();
 }
 
 void CCopyPage::ShowCurrentFile()

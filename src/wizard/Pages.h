@@ -91,9 +91,9 @@ public:
     int Step() override;
     void OnCancel() override;
     // While a file is current: lets waiting messages through (when due, see
-    // PumpMessagesIfDue, with the file's destination shown first), asks about
-    // a pending cancel request (Yes stops the file being expanded and fails
-    // the run), and shows the bytes done.
+    // PumpMessagesIfDue), asks about a pending cancel request (Yes stops the
+    // file being expanded and fails the run), and shows the bytes done and
+    // the file's destination.
     void Progress();
     // Puts the current file's destination into control 1009 unless it is
     // there already.

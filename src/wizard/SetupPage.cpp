@@ -101,15 +101,11 @@ void PumpMessages()
     g_bPumped = true;
 }
 
-bool IsPumpDue()
-{
-    return !g_bPumped || ::GetTickCount() - g_nLastPumpTick >= kPumpIntervalMs;
-}
-
 void PumpMessagesIfDue()
 {
-    if (IsPumpDue())
-        PumpMessages();
+    if (g_bPumped && ::GetTickCount() - g_nLastPumpTick < kPumpIntervalMs)
+        return;
+    PumpMessages();
 }
 
 CSetupPage* RegisterPage(std::unique_ptr<CSetupPage> page)

@@ -97,5 +97,3 @@ void PumpMessages();
 // The same, unless the messages were let through less than a few milliseconds
 // ago: for steps that reach it far more often than a user could notice.
 void PumpMessagesIfDue();
-// TRUE when PumpMessagesIfDue would let the messages through now.
-bool IsPumpDue();
