@@ -81,7 +81,8 @@ TEST_F(WizardTest, WalksForwardAndBackPassingOverTheProfilePage)
     HWND group = run.WaitForPage(IDD_GROUP);
     ASSERT_NE(nullptr, group);
     EXPECT_TRUE(std::filesystem::is_directory(location));
-    EXPECT_FALSE(IsWindowVisible(directory));
+    // The next page shows before the one before it is hidden.
+    EXPECT_TRUE(WaitUntil([directory] { return !IsWindowVisible(directory); })) << "the page before is hidden";
     Back(group);
 
     ASSERT_EQ(directory, run.WaitForPage(IDD_DIRECTORY));
