@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <regex>
+#include <stdexcept>
 
 namespace {
 
@@ -51,9 +52,19 @@ void PlaceRecorder(const std::string& path)
 // the current directory.
 std::string Recorded(const std::string& path, int line = 0)
 {
-    if (!WaitUntil([&] { return FileExists(path + ".args"); }))
+    // Read until it can be: just after the stand-in's rename its handle, open
+    // for deleting, still keeps readers out.
+    std::string text;
+    const auto read = [&] {
+        try {
+            text = ReadFileBytes(path + ".args");
+            return true;
+        } catch (const std::runtime_error&) {
+            return false;
+        }
+    };
+    if (!WaitUntil(read))
         return "(not started)";
-    const std::string text = ReadFileBytes(path + ".args");
     const std::size_t end = text.find("\r\n");
     return line == 0 ? text.substr(0, end) : text.substr(end + 2, text.size() - end - 4);
 }
