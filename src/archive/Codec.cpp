@@ -138,13 +138,13 @@ void CZLibCodec::StartInflate()
 void CZLibCodec::Expand(std::uint32_t packedSize, std::uint32_t size)
 {
     StartInflate();
-    const std::uint64_t fed = ExpandHere(packedSize, size);
+    const std::uint64_t fed = InflateMember(packedSize, size);
     m_state = StreamState::none;
     ThrowOnZLibError(inflateEnd(m_pStream.get()));
     DiscardInput(static_cast<std::uint32_t>(packedSize - fed));
 }
 
-std::uint64_t CZLibCodec::ExpandHere(std::uint32_t packedSize, std::uint32_t size)
+std::uint64_t CZLibCodec::InflateMember(std::uint32_t packedSize, std::uint32_t size)
 {
     z_stream& zs = *m_pStream;
     const auto inSize = static_cast<unsigned>(std::clamp<std::uint32_t>(packedSize, 1, kBufferSize));

@@ -98,7 +98,7 @@ private:
     void StartInflate();
     // Reads, inflates and writes in turn; returns the bytes read from the
     // packed data.
-    std::uint64_t ExpandHere(std::uint32_t packedSize, std::uint32_t size);
+    std::uint64_t InflateMember(std::uint32_t packedSize, std::uint32_t size);
     void DiscardInput(std::uint32_t count);
 
     // Ends a stream an exception left open.

@@ -62,20 +62,18 @@ bool ReadsBackAsValue(const std::string& value)
     return value.size() <= kMaxLogValue && !HasLineBreak(value) && !HasOuterBlanks(value) && !quoted;
 }
 
-} // namespace
-
-namespace {
-
-// Formats the value; FALSE when the line would not read back as written: the
-// log's reader would take it for another file, path or key, or not see it at
-// all. Nothing is written for such a line, and an earlier one under the key
-// stays.
-bool FormatLine(char (&value)[kLogLineSize], const char* section, const std::string& key, const char* format,
-                va_list args)
+// Writes key=value into section, through writer when one is given. A line
+// that would not read back as written is refused and nothing is written for
+// it: the log's reader would take it for another file, path or key, or not
+// see it at all. An earlier line under the key stays.
+BOOL WriteCheckedLine(CLogLineWriter* writer, const CPathName& log, const char* section, const std::string& key,
+                      const std::string& value)
 {
-    const int length = std::vsnprintf(value, sizeof value, format, args);
-    return length >= 0 && static_cast<std::size_t>(length) < sizeof value && section &&
-           ReadsBackAsSection(section) && ReadsBackAsKey(key) && ReadsBackAsValue(std::string(value, length));
+    if (!section || !ReadsBackAsSection(section) || !ReadsBackAsKey(key) || !ReadsBackAsValue(value))
+        return FALSE;
+    if (writer)
+        return writer->Write(log.GetPath(), section, key, value);
+    return ::WritePrivateProfileStringA(section, key.c_str(), value.c_str(), log);
 }
 
 } // namespace
@@ -85,34 +83,19 @@ BOOL WriteLogLine(const CPathName& log, const char* section, const std::string& 
     char value[kLogLineSize];
     va_list args;
     va_start(args, format);
-    const bool ok = FormatLine(value, section, key, format, args);
+    const int length = std::vsnprintf(value, sizeof value, format, args);
     va_end(args);
-    if (!ok)
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof value)
         return FALSE;
-    return ::WritePrivateProfileStringA(section, key.c_str(), value, log);
-}
-
-BOOL WriteLogLine(CLogLineWriter& writer, const CPathName& log, const char* section, const std::string& key,
-                  const char* format, ...)
-{
-    char value[kLogLineSize];
-    va_list args;
-    va_start(args, format);
-    const bool ok = FormatLine(value, section, key, format, args);
-    va_end(args);
-    if (!ok)
-        return FALSE;
-    return writer.Write(log.GetPath(), section, key, value);
+    return WriteCheckedLine(nullptr, log, section, key, std::string(value, length));
 }
 
 BOOL WriteInstalledFile(const CPathName& log, const std::string& groupKey, const std::string& fileName,
                         short destination, BOOL installed, BOOL replaced, CLogLineWriter* writer)
 {
-    if (writer)
-        return WriteLogLine(*writer, log, groupKey.c_str(), fileName, "%d|%d|%d", destination, installed ? 1 : 0,
-                            replaced ? 1 : 0);
-    return WriteLogLine(log, groupKey.c_str(), fileName, "%d|%d|%d", destination, installed ? 1 : 0,
-                        replaced ? 1 : 0);
+    char value[kLogLineSize];
+    std::snprintf(value, sizeof value, "%d|%d|%d", destination, installed ? 1 : 0, replaced ? 1 : 0);
+    return WriteCheckedLine(writer, log, groupKey.c_str(), fileName, value);
 }
 
 BOOL WriteInstallModel(const CPathName& log, const CDestinationMap& destinations, const CFileGroupMap& groups,

@@ -39,14 +39,6 @@ BOOL WriteLogLine(const CPathName& log, const char* section, const std::string& 
     __attribute__((format(printf, 4, 5)))
 #endif
     ;
-// The same, the line handed to writer (which may write it later; TRUE then).
-BOOL WriteLogLine(CLogLineWriter& writer, const CPathName& log, const char* section, const std::string& key,
-                  const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 5, 6)))
-#endif
-    ;
-
 // The extraction engine's line for one file it handled: section groupKey,
 // key fileName, value "%d|%d|%d" of destination, installed and replaced (each
 // flag written as 0 or 1); through writer when one is given.
