@@ -52,5 +52,6 @@ void CMemberFile::CloseOutput()
     status.m_mtime = m_header.modifiedTime;
     status.m_attribute = static_cast<unsigned char>(m_header.attributes & kFileAttributeMask);
     SetStatus(status);
-    Close();
+    if (!m_bKeepOutputOpen)
+        Close();
 }

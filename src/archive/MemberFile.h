@@ -32,8 +32,12 @@ public:
     // created it, and resets the written total and the checksum.
     void CreateOutput();
     // Gives the output file the header's time (when non-zero) and attribute
-    // byte, by its handle while it is open, then closes it.
+    // byte, by its handle while it is open, then closes it; or, when the
+    // output is kept open, leaves it open with all of it written.
     void CloseOutput();
+    // The output stays open after CloseOutput, for its owner to rename it by
+    // its handle and close it.
+    void KeepOutputOpen(bool keep) noexcept { m_bKeepOutputOpen = keep; }
 
     void SetOutputPath(const std::string& path) { m_strOutputPath = path; }
     const std::string& GetOutputPath() const noexcept { return m_strOutputPath; }
@@ -56,4 +60,5 @@ protected:
     // Copied out of the header when it is read (the name may be a path).
     std::string m_strName;
     std::string m_strComment;
+    bool m_bKeepOutputOpen = false;
 };

@@ -37,7 +37,8 @@ void CSetupFile::OpenWrite(const std::string& path, bool binary)
 
 void CSetupFile::OpenWriteNew(const std::string& path, bool binary)
 {
-    OpenOrThrow(path, modeCreate | modeCreateNew | modeReadWrite | (binary ? typeBinary : typeText));
+    OpenOrThrow(path, modeCreate | modeCreateNew | modeReadWrite | shareDenyWrite | modeRename |
+                          (binary ? typeBinary : typeText));
 }
 
 void CSetupFile::SetWriteBuffer(unsigned size) noexcept

@@ -21,8 +21,9 @@ public:
     void OpenRead(const std::string& path, bool binary = true);
     // Created or truncated, held exclusively (modeCreate | modeReadWrite | typeBinary).
     void OpenWrite(const std::string& path, bool binary = true);
-    // The same for a file that must not exist yet: one that does fails with
-    // the system's "exists" error.
+    // A file that must not exist yet: one that does fails with the system's
+    // "exists" error. Others may read it meanwhile, and on Windows it can be
+    // renamed while open (RenameOpen).
     void OpenWriteNew(const std::string& path, bool binary = true);
 
     // CFile::Write on the handle. A full disk asks OnDiskFull: FALSE throws

@@ -79,6 +79,7 @@ void CInstallFile::ApplyRules()
     } else if (!FindExisting(existing) && PutInPlace()) {
         return;
     }
+    CloseScratch();
     // A new file that could not take its name goes, as does one that loses to
     // the copy already there.
     if (!existing.IsEmpty() && ShouldReplace(existing))
@@ -96,11 +97,27 @@ BOOL CInstallFile::ScheduleReplace(const CPathName& existing)
     return TRUE;
 }
 
-// The scratch file takes its final name.
+// The scratch file takes its final name: by the handle it was expanded
+// through while that is open, which spares opening it again, and closed then.
 BOOL CInstallFile::PutInPlace()
 {
-    m_bInstalled = m_scratchPath.Rename(m_finalPath);
+    if (IsOpen()) {
+        m_bInstalled = RenameOpen(m_finalPath);
+        const DWORD error = ::GetLastError();
+        CloseScratch();
+        ::SetLastError(error);
+    } else {
+        m_bInstalled = m_scratchPath.Rename(m_finalPath);
+    }
     return m_bInstalled;
+}
+
+// Everything was written before the rules began (CloseOutput): nothing is
+// left to fail at the close.
+void CInstallFile::CloseScratch() noexcept
+{
+    if (IsOpen())
+        Abort();
 }
 
 // The new file takes the existing file's place in one rename that replaces

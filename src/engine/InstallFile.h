@@ -23,7 +23,9 @@ using DelayedMoveFunction = BOOL(WINAPI*)(LPCSTR source, LPCSTR target, DWORD fl
 
 class CInstallFile : public CMemberFile {
 public:
-    explicit CInstallFile(CArchiveItem* pItem = nullptr) noexcept : m_pItem(pItem) {}
+    // The scratch file stays open after its expansion until the rules have
+    // given it its name.
+    explicit CInstallFile(CArchiveItem* pItem = nullptr) noexcept : m_pItem(pItem) { KeepOutputOpen(true); }
 
     // Raised to TRUE when a replacement has been scheduled; not owned.
     void SetRestartFlag(BOOL* pRestartNeeded) noexcept { m_pRestartNeeded = pRestartNeeded; }
@@ -80,6 +82,7 @@ public:
 
 private:
     BOOL PutInPlace();
+    void CloseScratch() noexcept;
     void ReplaceExisting(const CPathName& existing);
     BOOL ReplaceInOneRename();
     void ReplaceInOtherFolder(const CPathName& existing);

@@ -40,6 +40,8 @@ public:
         // With modeCreate: the file must not exist yet (the open fails with
         // the system's "exists" error otherwise).
         modeCreateNew = 0x10000,
+        // Windows: the open file may be given another name (RenameOpen).
+        modeRename = 0x20000,
         typeText = 0x4000,
         typeBinary = 0x8000,
     };
@@ -84,6 +86,13 @@ public:
     virtual void SetStatus(const CFileStatus& status);
     static void Remove(const char* fileName);
     static void Rename(const char* oldName, const char* newName);
+#if defined(_WIN32)
+    // Gives the open file, opened with modeRename, the name newName where no
+    // file has it yet: one call on its handle, where renaming by path opens
+    // it a second time. FALSE with the system's error otherwise
+    // (ERROR_ALREADY_EXISTS for a name that is taken).
+    BOOL RenameOpen(const char* newName);
+#endif
 
 protected:
     // A CStdioFile's C stream has closed the file: it is forgotten, not closed again.

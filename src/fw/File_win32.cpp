@@ -4,6 +4,9 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cstddef>
+#include <vector>
+
 namespace {
 
 // Seconds since 1970 and FILETIME's 100-nanosecond ticks since 1601.
@@ -59,6 +62,8 @@ bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
     case modeReadWrite: access = GENERIC_READ | GENERIC_WRITE; break;
     default:            access = GENERIC_READ; break;
     }
+    if (openFlags & modeRename)
+        access |= DELETE;
     DWORD share = 0;
     switch (openFlags & 0x70) {
     case shareDenyWrite: share = FILE_SHARE_READ; break;
@@ -232,6 +237,24 @@ void CFile::Rename(const char* oldName, const char* newName)
 {
     if (!::MoveFileA(oldName, newName))
         ThrowLastError(oldName);
+}
+
+BOOL CFile::RenameOpen(const char* newName)
+{
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, newName, -1, nullptr, 0);
+    if (length <= 0)
+        return FALSE;
+    // FILE_RENAME_INFO ends in the name, its terminating NUL included.
+    std::vector<unsigned char> buffer(offsetof(FILE_RENAME_INFO, FileName) + static_cast<std::size_t>(length) * sizeof(WCHAR));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(length - 1) * sizeof(WCHAR);
+    ::MultiByteToWideChar(CP_ACP, 0, newName, -1, info->FileName, length);
+    if (!::SetFileInformationByHandle(m_hFile.Get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size())))
+        return FALSE;
+    m_strFileName = newName;
+    return TRUE;
 }
 
 bool CStdioFile::Open(const char* fileName, unsigned openFlags, CFileException* error)

@@ -18,6 +18,8 @@ private:
 CLogLineWriter::CLogLineWriter() noexcept
 {
     ::InitializeCriticalSection(&m_lock);
+    ::InitializeConditionVariable(&m_queued);
+    ::InitializeConditionVariable(&m_room);
 }
 
 CLogLineWriter::~CLogLineWriter()
@@ -31,13 +33,9 @@ void CLogLineWriter::Start() noexcept
     if (m_hThread)
         return;
     m_bStopping = false;
-    m_hQueued.Reset(::CreateSemaphoreA(nullptr, 0, kMaxPending + 1, nullptr));
-    m_hRoom.Reset(::CreateSemaphoreA(nullptr, kMaxPending, kMaxPending, nullptr));
     // Without a thread every line is written at once.
-    if (m_hQueued && m_hRoom) {
-        DWORD id = 0;
-        m_hThread.Reset(::CreateThread(nullptr, 0, ThreadProc, this, 0, &id));
-    }
+    DWORD id = 0;
+    m_hThread.Reset(::CreateThread(nullptr, 0, ThreadProc, this, 0, &id));
 }
 
 void CLogLineWriter::Finish() noexcept
@@ -48,7 +46,7 @@ void CLogLineWriter::Finish() noexcept
         const CLock lock(m_lock);
         m_bStopping = true;
     }
-    ::ReleaseSemaphore(m_hQueued.Get(), 1, nullptr);
+    ::WakeConditionVariable(&m_queued);
     ::WaitForSingleObject(m_hThread.Get(), INFINITE);
     m_hThread.Reset();
 }
@@ -59,15 +57,14 @@ BOOL CLogLineWriter::Write(const std::string& file, const std::string& section, 
     if (!m_hThread)
         return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str());
     Line line{file, section, key, value};
-    ::WaitForSingleObject(m_hRoom.Get(), INFINITE);
-    try {
+    {
         const CLock lock(m_lock);
+        while (m_nPending >= kMaxPending)
+            ::SleepConditionVariableCS(&m_room, &m_lock, INFINITE);
         m_lines.push_back(std::move(line));
-    } catch (...) {
-        ::ReleaseSemaphore(m_hRoom.Get(), 1, nullptr);
-        throw;
+        ++m_nPending;
     }
-    ::ReleaseSemaphore(m_hQueued.Get(), 1, nullptr);
+    ::WakeConditionVariable(&m_queued);
     return TRUE;
 }
 
@@ -79,22 +76,24 @@ DWORD WINAPI CLogLineWriter::ThreadProc(LPVOID self) noexcept
 
 void CLogLineWriter::Run() noexcept
 {
-    // One count of m_hQueued per line, and one more once Finish has been
-    // called: the queue is empty at that one only when every line is written.
+    // Finish sets m_bStopping once the last line is given: the thread ends
+    // when it finds the queue empty after that.
     for (;;) {
-        ::WaitForSingleObject(m_hQueued.Get(), INFINITE);
         Line line;
         {
             const CLock lock(m_lock);
-            if (m_lines.empty()) {
-                if (m_bStopping)
-                    return;
-                continue;
-            }
+            while (m_lines.empty() && !m_bStopping)
+                ::SleepConditionVariableCS(&m_queued, &m_lock, INFINITE);
+            if (m_lines.empty())
+                return;
             line = std::move(m_lines.front());
             m_lines.pop_front();
         }
         ::WritePrivateProfileStringA(line.section.c_str(), line.key.c_str(), line.value.c_str(), line.file.c_str());
-        ::ReleaseSemaphore(m_hRoom.Get(), 1, nullptr);
+        {
+            const CLock lock(m_lock);
+            --m_nPending;
+        }
+        ::WakeConditionVariable(&m_room);
     }
 }

@@ -6,7 +6,8 @@
 // as its files; this way the two overlap. At most kMaxPending lines wait at a
 // time. Between Start and Finish lines are queued; otherwise, and when no
 // thread can be had, each is written at once on the calling thread. Built on
-// the system's own threads, semaphores and critical sections.
+// the system's own threads, critical sections and condition variables, which
+// wait without a call to the Wine server where semaphores make one per line.
 #include "fw/Handle.h"
 
 #include <deque>
@@ -41,10 +42,11 @@ private:
     void Run() noexcept;
 
     CRITICAL_SECTION m_lock;
-    std::deque<Line> m_lines;   // under m_lock
-    bool m_bStopping = false;   // under m_lock
-    CHandle m_hQueued;  // semaphore: lines queued, and one more to stop
-    CHandle m_hRoom;    // semaphore: room left in the queue
+    CONDITION_VARIABLE m_queued;  // a line was queued, or Finish was called
+    CONDITION_VARIABLE m_room;    // a line was written
+    std::deque<Line> m_lines;     // under m_lock
+    LONG m_nPending = 0;          // under m_lock: queued or being written
+    bool m_bStopping = false;     // under m_lock
     CHandle m_hThread;
 };
 
