@@ -337,7 +337,7 @@ void CCopyPage::Progress()
 {
     if (!m_pCurrentFile)
         return;
-    PumpMessagesIfDue();
+    const BOOL pumped = PumpMessagesIfDue();
     if (m_bCancelRequested) {
         if (ConfirmCancel()) {
             m_pCurrentFile->m_pItem->Abort();
@@ -349,8 +349,11 @@ void CCopyPage::Progress()
     }
     m_gauge.SetPos(static_cast<std::uint32_t>(m_nFinishedBytes + m_pCurrentFile->m_nBytesWritten), TRUE);
     // Every file's name, also between two turns of the pump: the page shows
-    // it while a diskette prompt or a question waits.
-    ShowCurrentFile();
+    // it while a diskette prompt or a question waits. An unattended run's
+    // page cannot be seen; setting its text is a call to the Wine server per
+    // file, so it follows at the pump's pace.
+    if (pumped || !SetupApp().m_bBatch)
+        ShowCurrentFile();
 }
 
 void CCopyPage::ShowCurrentFile()

@@ -93,7 +93,8 @@ public:
     // While a file is current: lets waiting messages through (when due, see
     // PumpMessagesIfDue), asks about a pending cancel request (Yes stops the
     // file being expanded and fails the run), and shows the bytes done and
-    // the file's destination.
+    // the file's destination (an unattended run's page, 0 by 0, only when
+    // the messages were let through).
     void Progress();
     // Puts the current file's destination into control 1009 unless it is
     // there already.

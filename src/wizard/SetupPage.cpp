@@ -101,11 +101,12 @@ void PumpMessages()
     g_bPumped = true;
 }
 
-void PumpMessagesIfDue()
+BOOL PumpMessagesIfDue()
 {
     if (g_bPumped && ::GetTickCount() - g_nLastPumpTick < kPumpIntervalMs)
-        return;
+        return FALSE;
     PumpMessages();
+    return TRUE;
 }
 
 CSetupPage* RegisterPage(std::unique_ptr<CSetupPage> page)

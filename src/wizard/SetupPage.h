@@ -95,5 +95,6 @@ void DestroyAllPages();
 // units of work); a quit message is posted again.
 void PumpMessages();
 // The same, unless the messages were let through less than a few milliseconds
-// ago: for steps that reach it far more often than a user could notice.
-void PumpMessagesIfDue();
+// ago: for steps that reach it far more often than a user could notice. TRUE
+// when it let them through.
+BOOL PumpMessagesIfDue();
