@@ -48,7 +48,7 @@ fi
 # native unzip's target; its wineserver stays up between runs, so that every
 # run, of either installer, starts Wine the same way.
 prefix="$out/wineprefix"
-rm -rf "$prefix"
+rm -rf "$prefix" "$out/aside"
 cp -a "$win_dir/wineprefix/." "$prefix/"
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 drive_c="$prefix/drive_c"
@@ -138,10 +138,23 @@ timed_wine() {
     [ $status -eq 0 ] || fail "$what ended with exit code $status"
 }
 
+# What an earlier run installed is moved aside, not deleted, until the
+# product's rounds are over: ext4 without a journal (as on this machine) passes
+# over the inodes freed in the last minutes whenever it creates a file, so a
+# folder of thousands deleted just before a run slowed every file the next
+# installer created, and more so with every round.
+set_aside() {
+    if [ -e "$1" ]; then
+        mkdir -p "$out/aside"
+        mv "$1" "$out/aside/$(date +%s%N)"
+    fi
+}
+
 # One run of each installer; each appends its seconds, peak memory and
 # processor time to its lists and checks what it installed.
 run_setup() {
-    rm -rf "$drive_c/PBENCH" "$drive_c/windows/pelto.log"
+    set_aside "$drive_c/PBENCH"
+    rm -f "$drive_c/windows/pelto.log"
     timed_wine "INSTALL.EXE /B" 'C:\SETUP\DISK01\INSTALL.EXE' /B
     [ "$(count_files "$drive_c/PBENCH")" -eq "$1" ] || fail "INSTALL.EXE installed $(count_files "$drive_c/PBENCH") of $1 files"
     setup_times="$setup_times $took"
@@ -149,7 +162,7 @@ run_setup() {
     setup_cpus="$setup_cpus $(cpu)"
 }
 run_nsis() {
-    rm -rf "$drive_c/NBENCH"
+    set_aside "$drive_c/NBENCH"
     timed_wine "the NSIS installer" 'C:\SETUP\bench-nsis.exe' /S
     # Its own uninstaller is one file more.
     [ "$(count_files "$drive_c/NBENCH")" -eq $(($1 + 1)) ] || fail "the NSIS installer installed $(count_files "$drive_c/NBENCH") files"
@@ -158,7 +171,7 @@ run_nsis() {
     nsis_cpus="$nsis_cpus $(cpu)"
 }
 run_unzip() {
-    rm -rf "$out/unzipped"
+    set_aside "$out/unzipped"
     mkdir "$out/unzipped"
     sync
     t=$(now)
@@ -207,6 +220,7 @@ measure() {
     log=$(echo "$log_times" | median)
     say "$1:   install log: its $log_lines per-file lines alone through the profile API $log s, $(ratio "$log" "$setup") of INSTALL.EXE's time (written meanwhile on a thread of their own)"
     eval "setup_$1=$setup nsis_$1=$nsis"
+    rm -rf "$out/aside"
 }
 
 say "Whole installation, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(wine --version), makensis $(makensis -VERSION), $(unzip -v | head -n 1 | cut -d' ' -f1-2)"

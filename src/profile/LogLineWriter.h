@@ -2,9 +2,10 @@
 // Writes lines of the install log through WritePrivateProfileStringA on a
 // thread of its own, in the order they were given, while the copy step goes
 // on with the next file. Under Wine every such call reads, truncates and
-// rewrites the whole file, so a long installation's lines cost about as much
-// as its files; this way the two overlap. At most kMaxPending lines wait at a
-// time. Between Start and Finish lines are queued; otherwise, and when no
+// rewrites the whole file (its cache of the file is not trusted within two
+// seconds of the file's last change), so a long installation's lines cost
+// about as much as its files; this way the two overlap. At most kMaxPending
+// lines are queued or being written at a time. Between Start and Finish lines are queued; otherwise, and when no
 // thread can be had, each is written at once on the calling thread. Built on
 // the system's own threads, critical sections and condition variables, which
 // wait without a call to the Wine server where semaphores make one per line.
