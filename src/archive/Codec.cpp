@@ -1,9 +1,11 @@
 #include "archive/Codec.h"
 
+#include "archive/Adler32.h"
 #include "errors/XException.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <zlib.h>
 
 void ThrowOnZLibError(int result)
@@ -133,6 +135,9 @@ void CZLibCodec::StartInflate()
     zs.opaque = this;
     ThrowOnZLibError(inflateInit(&zs));
     m_state = StreamState::inflating;
+    // zlib's Adler-32 goes a byte at a time; InflateMember checks the
+    // trailer with a faster one of its own. zlib still reads the trailer.
+    ThrowOnZLibError(inflateValidate(&zs, 0));
 }
 
 void CZLibCodec::Expand(std::uint32_t packedSize, std::uint32_t size)
@@ -156,19 +161,25 @@ std::uint64_t CZLibCodec::InflateMember(std::uint32_t packedSize, std::uint32_t 
     // Kept here rather than in total_in and total_out, which are 32 bits on Windows.
     std::uint64_t fed = 0;
     std::uint64_t written = 0;
+    std::uint32_t adler = 1;
+    // The last four bytes read before those in `in`: the trailer may begin there.
+    unsigned char before[4] = {};
+    unsigned filled = 0;
     zs.next_in = in;
     zs.avail_in = 0;
     zs.next_out = out;
     zs.avail_out = outSize;
     for (;;) {
         if (zs.avail_in == 0) {
+            KeepLastBytes(before, in, filled);
             const auto want = static_cast<unsigned>(std::min<std::uint64_t>(inSize, packedSize - fed));
-            const unsigned n = want ? Read(in, want) : 0;
-            fed += n;
+            filled = want ? Read(in, want) : 0;
+            fed += filled;
             zs.next_in = in;
-            zs.avail_in = n;
+            zs.avail_in = filled;
         }
         if (zs.avail_out == 0) {
+            adler = Adler32(adler, out, outSize);
             Write(out, outSize);
             written += outSize;
             zs.next_out = out;
@@ -183,12 +194,37 @@ std::uint64_t CZLibCodec::InflateMember(std::uint32_t packedSize, std::uint32_t 
             break;
         ThrowOnZLibError(result);
     }
-    const unsigned filled = outSize - zs.avail_out;
-    Write(out, filled);
-    written += filled;
+    // The stream's last four bytes, just read, are the Adler-32 of its output;
+    // a wrong one fails before the rest of the output is written, as zlib's
+    // own check would.
+    const unsigned last = outSize - zs.avail_out;
+    adler = Adler32(adler, out, last);
+    unsigned char trailer[4];
+    const auto used = static_cast<unsigned>(zs.next_in - in);
+    const unsigned fromIn = std::min(used, 4u);
+    std::memcpy(trailer, before + fromIn, 4 - fromIn);
+    std::memcpy(trailer + 4 - fromIn, zs.next_in - fromIn, fromIn);
+    const std::uint32_t expected = std::uint32_t{trailer[0]} << 24 | std::uint32_t{trailer[1]} << 16 |
+                                   std::uint32_t{trailer[2]} << 8 | trailer[3];
+    if (adler != expected)
+        throw CZLibException(ZLibCode::dataError);
+    Write(out, last);
+    written += last;
     if (written != size)
         throw CZLibException(ZLibCode::dataError);
     return fed;
+}
+
+// `before` holds the last four bytes read before `bytes`; it takes the last
+// four of all of them.
+void CZLibCodec::KeepLastBytes(unsigned char (&before)[4], const unsigned char* bytes, unsigned count) noexcept
+{
+    if (count >= 4) {
+        std::memcpy(before, bytes + count - 4, 4);
+        return;
+    }
+    std::memmove(before, before + count, 4 - count);
+    std::memcpy(before + 4 - count, bytes, count);
 }
 
 void CZLibCodec::DiscardInput(std::uint32_t count)

@@ -64,7 +64,7 @@ private:
 // window of 2^15 bytes) per member.
 class CZLibCodec : public CCodec {
 public:
-    // Packed data is asked for 64 KB at a time: inflate runs longest between
+    // Packed data is asked for 256 KB at a time: inflate runs longest between
     // calls that way. The counting read underneath still takes it from the
     // archive in blocks of 4096 bytes, with the progress hook after each.
     static constexpr unsigned kBufferSize = 262144;
@@ -82,7 +82,7 @@ public:
     // deflate at Z_DEFAULT_COMPRESSION.
     void Compress() override;
     // Inflates until the stream ends, so the Adler-32 trailer is always
-    // checked. The whole packed data is consumed whatever the stream holds:
+    // checked (by Adler32, not by zlib's slower own). The whole packed data is consumed whatever the stream holds:
     // bytes after its end are read and dropped, so the archive walk stays in
     // step (a member of size 0 included). Output that goes beyond size, or a
     // stream that ends short of it, is damaged data (CZLibException dataError).
@@ -100,6 +100,7 @@ private:
     // packed data.
     std::uint64_t InflateMember(std::uint32_t packedSize, std::uint32_t size);
     void DiscardInput(std::uint32_t count);
+    static void KeepLastBytes(unsigned char (&before)[4], const unsigned char* bytes, unsigned count) noexcept;
 
     // Ends a stream an exception left open.
     void EndStream() noexcept;

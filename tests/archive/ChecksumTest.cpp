@@ -1,7 +1,9 @@
 #include "archive/Checksum.h"
+#include "archive/Adler32.h"
 #include "archive/ArchiveTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 namespace {
 
@@ -48,6 +50,21 @@ TEST(ChecksumTest, FoldingEqualsTheByteRule)
 
 // Runs of 16 KB and more go through 64 lanes at once where the processor has
 // AVX2; the lanes' join must give the byte rule's value too.
+// zlib's own Adler-32 is the reference: every length around the 32-byte step
+// and the run after which the sums are reduced, from several start values,
+// and long runs of 0xFF, whose sums grow fastest.
+TEST(Adler32Test, EqualsZlibsForEveryLengthAndStart)
+{
+    const std::string bytes = SampleBytes(3 * 5552 + 200, 12, false);
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::uint32_t start : {1u, 0u, 0xFFF0FFF0u, 0x12345678u % 65521u})
+        for (std::size_t length = 0; length <= bytes.size(); length += (length < 100 || length % 5552 < 64) ? 1 : 97)
+            ASSERT_EQ(adler32_z(start, data, length), Adler32(start, data, length)) << "length " << length;
+    const std::string ones(1 << 20, '\xFF');
+    EXPECT_EQ(adler32_z(0xFFF0FFF0u, reinterpret_cast<const unsigned char*>(ones.data()), ones.size()),
+              Adler32(0xFFF0FFF0u, ones.data(), ones.size()));
+}
+
 TEST(ChecksumTest, WideBlocksEqualTheByteRule)
 {
     const std::string bytes = SampleBytes(3 * 16384 + 100, 11, true);

@@ -136,6 +136,33 @@ TEST_F(CodecTest, ZLibDamagedTrailerIsCaught)
     }
 }
 
+// The codec reads the packed data in pieces of kBufferSize bytes; a trailer
+// that begins in one piece and ends in the next is read whole, and checked.
+TEST_F(CodecTest, ZLibTrailerAcrossTwoReadsIsChecked)
+{
+    const std::string data = SampleBytes(CZLibCodec::kBufferSize, 13, false);
+    for (std::size_t inSecond : {1u, 2u, 3u}) {
+        // Stored blocks: a few bytes more than the data, the data's size
+        // chosen so that the stream ends inSecond bytes into the second read.
+        const std::size_t target = CZLibCodec::kBufferSize + inSecond;
+        std::string part, packed;
+        for (std::size_t n = target - 100; n < target && packed.size() != target; ++n) {
+            part = data.substr(0, n);
+            packed = ZlibPack(part, 0);
+        }
+        ASSERT_EQ(target, packed.size());
+        const auto packedSize = static_cast<std::uint32_t>(packed.size());
+        const auto size = static_cast<std::uint32_t>(part.size());
+        EXPECT_EQ(0, ZLibErrorOf(packed, packedSize, size)) << inSecond;
+        EXPECT_EQ(part, Output());
+        in.Close();
+        packed[packed.size() - 4] ^= 1;
+        EXPECT_EQ(3, ZLibErrorOf(packed, packedSize, size)) << inSecond;
+        in.Close();
+        out.Close();
+    }
+}
+
 TEST_F(CodecTest, ZLibStreamLongerThanTheSizeStopsWithoutWritingMore)
 {
     const std::string data = SampleBytes(200000, 10, true);
