@@ -1,15 +1,12 @@
 #include "archive/Adler32.h"
 
-#include <zlib.h>
+#include "archive/Avx2.h"
 
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
-#include <immintrin.h>
-#define PELTO_ADLER_AVX2 1
-#endif
+#include <zlib.h>
 
 namespace {
 
-#ifdef PELTO_ADLER_AVX2
+#ifdef PELTO_AVX2
 
 constexpr std::uint32_t kBase = 65521;
 // The most bytes after which neither sum can have passed 2^32 - 1 when both
@@ -63,12 +60,6 @@ __attribute__((target("avx2"))) std::uint32_t Adler32Avx2(std::uint32_t adler, c
     return (s2 % kBase) << 16 | (s1 % kBase);
 }
 
-bool HasAvx2() noexcept
-{
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
-
 #endif
 
 } // namespace
@@ -76,7 +67,7 @@ bool HasAvx2() noexcept
 std::uint32_t Adler32(std::uint32_t adler, const void* data, std::size_t size) noexcept
 {
     const auto* bytes = static_cast<const unsigned char*>(data);
-#ifdef PELTO_ADLER_AVX2
+#ifdef PELTO_AVX2
     if (HasAvx2())
         return Adler32Avx2(adler, bytes, size);
 #endif

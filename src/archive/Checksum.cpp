@@ -1,11 +1,8 @@
 #include "archive/Checksum.h"
 
-#include <cstring>
+#include "archive/Avx2.h"
 
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
-#include <immintrin.h>
-#define PELTO_CHECKSUM_AVX2 1
-#endif
+#include <cstring>
 
 // The byte rule is linear over GF(2) in the value and the byte together
 // (T[x ^ y] = T[x] ^ T[y], the shift and mask are linear), so 16 bytes can be
@@ -98,7 +95,7 @@ inline std::uint32_t Fold16(const Tables& t, std::uint32_t c, const unsigned cha
            t.data[1][(hi >> 48) & 0xFF] ^ t.data[0][hi >> 56];
 }
 
-#ifdef PELTO_CHECKSUM_AVX2
+#ifdef PELTO_AVX2
 
 // With AVX2 the byte rule runs in 64 lanes at once: each lane takes kLane
 // bytes of a block of 64 * kLane, and the lanes are joined as above. A lane's
@@ -259,12 +256,6 @@ __attribute__((target("avx2"))) std::uint32_t FoldWide(const Tables& t, std::uin
     return c;
 }
 
-bool HasAvx2() noexcept
-{
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
-
 #endif
 
 } // namespace
@@ -294,7 +285,7 @@ void CChecksum::Update(const void* buffer, std::size_t count) noexcept
     const Tables& t = GetTables();
     const auto* p = static_cast<const unsigned char*>(buffer);
     std::uint32_t c = m_nValue;
-#ifdef PELTO_CHECKSUM_AVX2
+#ifdef PELTO_AVX2
     if (count >= kWideBlock && HasAvx2()) {
         const std::size_t blocks = count / kWideBlock;
         c = FoldWide(t, c, p, blocks);

@@ -82,9 +82,9 @@ public:
     // deflate at Z_DEFAULT_COMPRESSION.
     void Compress() override;
     // Inflates until the stream ends, so the Adler-32 trailer is always
-    // checked (by Adler32, not by zlib's slower own). The whole packed data is consumed whatever the stream holds:
-    // bytes after its end are read and dropped, so the archive walk stays in
-    // step (a member of size 0 included). Output that goes beyond size, or a
+    // checked (by Adler32, not by zlib's slower own). The whole packed data is
+    // consumed whatever the stream holds: bytes after its end are read and
+    // dropped, so the archive walk stays in step (a member of size 0 included). Output that goes beyond size, or a
     // stream that ends short of it, is damaged data (CZLibException dataError).
     void Expand(std::uint32_t packedSize, std::uint32_t size) override;
 

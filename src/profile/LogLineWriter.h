@@ -5,8 +5,9 @@
 // rewrites the whole file (its cache of the file is not trusted within two
 // seconds of the file's last change), so a long installation's lines cost
 // about as much as its files; this way the two overlap. At most kMaxPending
-// lines are queued or being written at a time. Between Start and Finish lines are queued; otherwise, and when no
-// thread can be had, each is written at once on the calling thread. Built on
+// lines are queued or being written at a time. Between Start and Finish
+// lines are queued; otherwise, and when no thread can be had, each is written
+// at once on the calling thread. Built on
 // the system's own threads, critical sections and condition variables, which
 // wait without a call to the Wine server where semaphores make one per line.
 #include "fw/Handle.h"
