@@ -35,9 +35,10 @@ protected:
         rest.resize(in.RawRead(&rest[0], 1000));
         return rest;
     }
-    int ZLibErrorOf(const std::string& packed, std::uint32_t packedSize, std::uint32_t size)
+    int ZLibErrorOf(const std::string& packed, std::uint32_t packedSize, std::uint32_t size,
+                    std::uint32_t threadedFrom = CZLibCodec::kThreadedFrom)
     {
-        CZLibCodec codec;
+        CZLibCodec codec(threadedFrom);
         try {
             Expand(codec, packed, packedSize, size);
         } catch (const CZLibException& e) {
@@ -47,13 +48,28 @@ protected:
     }
 };
 
-TEST_F(CodecTest, ZLibExpandsStreamsOfAnotherProducer)
+// Every member inflated on this thread, and every member on a second thread
+// while this one reads and writes.
+class ZLibCodecTest : public CodecTest, public ::testing::WithParamInterface<std::uint32_t> {
+protected:
+    int ZLibErrorOf(const std::string& packed, std::uint32_t packedSize, std::uint32_t size)
+    {
+        return CodecTest::ZLibErrorOf(packed, packedSize, size, GetParam());
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Threads, ZLibCodecTest, ::testing::Values(CZLibCodec::kThreadedFrom, 0u),
+                         [](const ::testing::TestParamInfo<std::uint32_t>& info) {
+                             return info.param == 0 ? std::string("SecondThread") : std::string("OneThread");
+                         });
+
+TEST_P(ZLibCodecTest, ZLibExpandsStreamsOfAnotherProducer)
 {
-    for (std::size_t size : {0u, 1u, 4095u, 4096u, 4097u, 100000u})
+    for (std::size_t size : {0u, 1u, 4095u, 4096u, 4097u, 100000u, 3 * CZLibCodec::kOutBufferSize + 5})
         for (bool compressible : {true, false}) {
             const std::string data = SampleBytes(size, static_cast<unsigned>(size), compressible);
             const std::string packed = ZlibPack(data, compressible ? 9 : 1);
-            CZLibCodec codec;
+            CZLibCodec codec(GetParam());
             Expand(codec, packed, static_cast<std::uint32_t>(packed.size()), static_cast<std::uint32_t>(size), "NEXT");
             EXPECT_EQ(data, Output()) << size;
             EXPECT_EQ(ReferenceChecksum(data), out.m_checksum.m_nValue);
@@ -98,7 +114,7 @@ TEST_F(CodecTest, CopyCompressCopiesEverything)
     EXPECT_EQ(data, ReadFileBytes(dir / "copy.bin"));
 }
 
-TEST_F(CodecTest, ZLibDataCutShortIsABufferError)
+TEST_P(ZLibCodecTest, ZLibDataCutShortIsABufferError)
 {
     const std::string packed = ZlibPack(SampleBytes(20000, 5, true));
     const auto size = 20000u;
@@ -112,7 +128,7 @@ TEST_F(CodecTest, ZLibDataCutShortIsABufferError)
     EXPECT_EQ(4, ZLibErrorOf(packed.substr(0, packed.size() - 4), static_cast<std::uint32_t>(packed.size() - 4), size));
 }
 
-TEST_F(CodecTest, ZLibAlteredDataIsADataError)
+TEST_P(ZLibCodecTest, ZLibAlteredDataIsADataError)
 {
     const std::string data = SampleBytes(20000, 6, true);
     std::string packed = ZlibPack(data);
@@ -126,7 +142,7 @@ TEST_F(CodecTest, ZLibAlteredDataIsADataError)
 
 // The expansion goes on to the end of the stream after the last byte, so a
 // damaged trailer is caught even when the size was reached first.
-TEST_F(CodecTest, ZLibDamagedTrailerIsCaught)
+TEST_P(ZLibCodecTest, ZLibDamagedTrailerIsCaught)
 {
     for (std::size_t size : {100u, 4096u, 10000u}) {
         std::string packed = ZlibPack(SampleBytes(size, 8, false), 0);
@@ -138,7 +154,7 @@ TEST_F(CodecTest, ZLibDamagedTrailerIsCaught)
 
 // The codec reads the packed data in pieces of kBufferSize bytes; a trailer
 // that begins in one piece and ends in the next is read whole, and checked.
-TEST_F(CodecTest, ZLibTrailerAcrossTwoReadsIsChecked)
+TEST_P(ZLibCodecTest, ZLibTrailerAcrossTwoReadsIsChecked)
 {
     const std::string data = SampleBytes(CZLibCodec::kBufferSize, 13, false);
     for (std::size_t inSecond : {1u, 2u, 3u}) {
@@ -163,7 +179,7 @@ TEST_F(CodecTest, ZLibTrailerAcrossTwoReadsIsChecked)
     }
 }
 
-TEST_F(CodecTest, ZLibStreamLongerThanTheSizeStopsWithoutWritingMore)
+TEST_P(ZLibCodecTest, ZLibStreamLongerThanTheSizeStopsWithoutWritingMore)
 {
     const std::string data = SampleBytes(200000, 10, true);
     const std::string packed = ZlibPack(data);
@@ -171,7 +187,7 @@ TEST_F(CodecTest, ZLibStreamLongerThanTheSizeStopsWithoutWritingMore)
     EXPECT_LE(Output().size(), 5000u);
 }
 
-TEST_F(CodecTest, ZLibStreamShorterThanTheSizeIsDamaged)
+TEST_P(ZLibCodecTest, ZLibStreamShorterThanTheSizeIsDamaged)
 {
     const std::string packed = ZlibPack("short");
     EXPECT_EQ(3, ZLibErrorOf(packed, static_cast<std::uint32_t>(packed.size()), 6));
@@ -179,22 +195,56 @@ TEST_F(CodecTest, ZLibStreamShorterThanTheSizeIsDamaged)
 
 // A member of size 0 still has its stream consumed, so the next header is
 // where the walk expects it.
-TEST_F(CodecTest, ZLibSizeZeroConsumesItsPackedData)
+TEST_P(ZLibCodecTest, ZLibSizeZeroConsumesItsPackedData)
 {
     const std::string packed = ZlibPack("");
-    CZLibCodec codec;
+    CZLibCodec codec(GetParam());
     Expand(codec, packed, static_cast<std::uint32_t>(packed.size()), 0, "NEXT");
     EXPECT_EQ("", Output());
     EXPECT_EQ("NEXT", RestOfInput());
 }
 
-TEST_F(CodecTest, ZLibBytesAfterTheStreamAreConsumed)
+TEST_P(ZLibCodecTest, ZLibBytesAfterTheStreamAreConsumed)
 {
     const std::string packed = ZlibPack("hello") + "junk";
-    CZLibCodec codec;
+    CZLibCodec codec(GetParam());
     Expand(codec, packed, static_cast<std::uint32_t>(packed.size()), 5, "NEXT");
     EXPECT_EQ("hello", Output());
     EXPECT_EQ("NEXT", RestOfInput());
+}
+
+// A write fails part of the way: the failure ends the expansion, and the
+// inflating thread with it, and the codec expands the next member as usual.
+TEST_P(ZLibCodecTest, ZLibFailedWriteEndsTheExpansion)
+{
+    struct FailingOutput : CMultiFile {
+        int writes = 0;
+        void Write(const void* buffer, unsigned count) override
+        {
+            if (++writes == 2)
+                AfxThrowFileException(CFileException::diskFull);
+            CMultiFile::Write(buffer, count);
+        }
+    } failing;
+    // Four output pieces, one byte short of the size a thread is started for.
+    const std::string data = SampleBytes(4 * CZLibCodec::kOutBufferSize - 1, 21, true);
+    const std::string packed = ZlibPack(data);
+    const auto packedSize = static_cast<std::uint32_t>(packed.size());
+    const auto size = static_cast<std::uint32_t>(data.size());
+    WriteFileBytes(dir / "in.bin", packed);
+    in.OpenRead(dir / "in.bin");
+    failing.OpenWrite(dir / "failed.bin");
+    CZLibCodec codec(GetParam());
+    try {
+        codec.Expand(&in, &failing, packedSize, size);
+        ADD_FAILURE() << "the failed write went unnoticed";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(CFileException::diskFull, e.m_cause);
+    }
+    EXPECT_EQ(2, failing.writes);
+    in.Close();
+    Expand(codec, packed, packedSize, size);
+    EXPECT_EQ(data, Output());
 }
 
 TEST_F(CodecTest, CopyReadsExactlyThePackedSize)
