@@ -1,4 +1,5 @@
 #include "archive/ArchiveFile.h"
+#include "archive/Codec.h"
 #include "archive/ArchiveTestSupport.h"
 #include "errors/XException.h"
 #include "profile/Destinations.h"
@@ -290,6 +291,28 @@ TEST_F(VolumeChainTest, MemberSpansThreeDiskettes)
     EXPECT_EQ((std::vector<std::string>{"DATA.Z2", "DATA.Z3"}), archive.requested);
     EXPECT_EQ(3, archive.GetVolumeNumber());
     EXPECT_EQ(folders[2] + "DATA.Z3", archive.GetPathName());
+}
+
+// A member large enough to be inflated on a second thread has its later
+// volumes opened on the calling thread, in order; a volume refused there ends
+// the expansion, and the second thread with it.
+TEST_F(VolumeChainTest, MemberInflatedOnASecondThreadSpansThreeDiskettes)
+{
+    TestMember big = Zlib("PELTO.DAT", SampleBytes(CZLibCodec::kThreadedFrom + 300000, 19, false));
+    big.continues = 1;
+    TestMember last = Zlib("PELTO.HLP", SampleBytes(5000, 20, true));
+    const std::string stream = LogicalStream({big, last});
+    const std::size_t third = big.packed.size() / 3;
+    WriteVolumes(folders, "DATA.Z1", stream, {346 + third, 346 + 2 * third});
+
+    const std::vector<std::string> outputs = ExpandAll(folders[0] + "DATA.Z1");
+    ASSERT_EQ(2u, outputs.size());
+    EXPECT_EQ(big.data, outputs[0]);
+    EXPECT_EQ(last.data, outputs[1]);
+    EXPECT_EQ((std::vector<std::string>{"DATA.Z2", "DATA.Z3"}), archive.requested);
+
+    archive.folders.resize(2);
+    EXPECT_THROW(ExpandAll(folders[0] + "DATA.Z1"), CUserException);
 }
 
 TEST_F(VolumeChainTest, ZLibMemberSpansAVolumeEndingRightAfterItsHeader)
