@@ -275,9 +275,10 @@ public:
         m_monitor.NotifyAll();
     }
 
-    // The reading thread's side: reads the packed data ahead into free pieces
-    // and writes full output pieces, in their order, until the inflating
-    // thread has ended; then rethrows what ended it. Returns the bytes read.
+    // The reading thread's side: writes full output pieces and reads the
+    // packed data ahead into free pieces, in their order, until the inflating
+    // thread has ended and its output is written; then rethrows what ended
+    // it. Returns the bytes read.
     std::uint64_t Serve(CZLibCodec& codec)
     {
         CMonitor::Locked locked(m_monitor);
@@ -293,6 +294,9 @@ public:
                 out.full = false;
                 m_nOutWritten ^= 1;
                 m_monitor.NotifyAll();
+            } else if (m_bFinished) {
+                // Ended, well or not: no more packed data is needed here.
+                break;
             } else if (!in.full && !m_bInputEnded) {
                 const auto want = static_cast<unsigned>(std::min<std::uint64_t>(m_nInSize, m_nPackedSize - fed));
                 unsigned count;
@@ -308,8 +312,6 @@ public:
                 }
                 m_bInputEnded = count == 0 || fed == m_nPackedSize;
                 m_monitor.NotifyAll();
-            } else if (m_bFinished) {
-                break;
             } else {
                 m_monitor.Wait();
             }
