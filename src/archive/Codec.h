@@ -74,10 +74,11 @@ public:
     // buffer. A member's buffers are no larger than the member needs.
     static constexpr unsigned kOutBufferSize = 262144;
     // Members of at least this size are inflated by a second thread while the
-    // caller's reads their packed data and writes their output; with two
-    // processors the reads, the writes and the checksum under them then take
-    // no time of their own. A smaller member is not worth starting a thread:
-    // under Wine that costs as much as expanding a few hundred KB.
+    // caller's thread reads their packed data and writes their output; with
+    // two processors the reads, the writes and the checksum under them then
+    // take no time of their own. A smaller member is not worth starting a
+    // thread: under Wine that costs as much as expanding a few hundred KB.
+    // Without a thread to be had, the caller's does it all.
     static constexpr std::uint32_t kThreadedFrom = 1u << 20;
 
     explicit CZLibCodec(std::uint32_t threadedFrom = kThreadedFrom);
@@ -90,10 +91,11 @@ public:
     // Inflates until the stream ends, so the Adler-32 trailer is always
     // checked (by Adler32, not by zlib's slower own). Reads and writes happen
     // on the calling thread only, also when a second thread inflates: the
-    // packed data is then read up to two pieces ahead of the inflation. The whole packed data is
-    // consumed whatever the stream holds: bytes after its end are read and
-    // dropped, so the archive walk stays in step (a member of size 0 included). Output that goes beyond size, or a
-    // stream that ends short of it, is damaged data (CZLibException dataError).
+    // packed data is then read up to two pieces ahead of the inflation. The
+    // whole packed data is consumed whatever the stream holds: bytes after its
+    // end are read and dropped, so the archive walk stays in step (a member
+    // of size 0 included). Output that goes beyond size, or a stream that
+    // ends short of it, is damaged data (CZLibException dataError).
     void Expand(std::uint32_t packedSize, std::uint32_t size) override;
 
 private:
