@@ -217,15 +217,16 @@ struct InflateStopped {};
 class CZLibCodec::Handoff final : public Pipe {
 public:
     Handoff(CZLibCodec& codec, std::uint32_t packedSize, unsigned inSize, unsigned outSize)
+        : m_nInSize(inSize), m_nPackedSize(packedSize), m_bInputEnded(packedSize == 0)
     {
         for (int i = 0; i < 2; ++i) {
             m_in[i].bytes = codec.m_in[i].Get(inSize);
             m_out[i].bytes = codec.m_out[i].Get(outSize);
         }
-        m_nInSize = inSize;
-        m_nPackedSize = packedSize;
-        m_bInputEnded = packedSize == 0;
     }
+
+    // Where the inflating thread puts its first output.
+    unsigned char* FirstOutput() const noexcept { return m_out[0].bytes; }
 
     // The inflating thread's side.
     const unsigned char* NextInput(unsigned& count) override
@@ -354,9 +355,9 @@ private:
     unsigned m_nOutPut = 0;      // next piece to inflate into
     unsigned m_nOutWritten = 0;  // next piece to write
     Piece* m_pHeld = nullptr;    // the packed data being inflated
-    unsigned m_nInSize = 0;
-    std::uint32_t m_nPackedSize = 0;
-    bool m_bInputEnded = false;  // no more packed data will come
+    const unsigned m_nInSize;
+    const std::uint32_t m_nPackedSize;
+    bool m_bInputEnded;          // no more packed data will come
     bool m_bFinished = false;    // the inflating thread has ended
     bool m_bStopped = false;     // the reading thread has given up
     std::exception_ptr m_error;
@@ -369,12 +370,11 @@ std::uint64_t CZLibCodec::InflateMember(std::uint32_t packedSize, std::uint32_t 
     const auto outSize = static_cast<unsigned>(std::min<std::uint64_t>(std::uint64_t{size} + 1, kOutBufferSize));
     if (size >= m_nThreadedFrom) {
         Handoff handoff(*this, packedSize, inSize, outSize);
-        unsigned char* out = m_out[0].Get(outSize);
         std::thread inflating;
         try {
-            inflating = std::thread([this, &handoff, out, outSize, size] {
+            inflating = std::thread([this, &handoff, outSize, size] {
                 try {
-                    Inflate(handoff, out, outSize, size);
+                    Inflate(handoff, handoff.FirstOutput(), outSize, size);
                     handoff.Finish(nullptr);
                 } catch (const InflateStopped&) {
                     handoff.Finish(nullptr);
