@@ -75,14 +75,18 @@ def digest(path):
 class Machine:
     """A private Wine prefix with the product's two diskette sets on C:."""
 
-    def __init__(self, base_prefix, install_exe, diskset_exe):
+    def __init__(self, base_prefix, install_exe, diskset_exe, enter):
         self.root = tempfile.mkdtemp(prefix="pelto-kill.")
         self.prefix = os.path.join(self.root, "prefix")
         subprocess.run(["cp", "-a", base_prefix + "/.", self.prefix + "/"], check=True)
-        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+        # `enter` runs Wine's own commands where the Wine of the build lives
+        # (the i386 tree for the 32-bit build), with this machine's folder.
+        self.enter = enter
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+                        PELTO_WINE_BIND=self.root)
         # The server outlives each run, and ends 30 s after the last one
         # even when this driver is killed.
-        subprocess.run(["wineserver", "-p30"], env=self.env, check=False)
+        subprocess.run(self.enter + ["wineserver", "-p30"], env=self.env, check=False)
         self.c = os.path.join(self.prefix, "drive_c")
         self.app = os.path.join(self.c, "KILLAPP")
         self.system = os.path.join(self.c, "windows", "system32")
@@ -90,8 +94,8 @@ class Machine:
         self.diskset_exe = diskset_exe
 
     def close(self):
-        subprocess.run(["wineserver", "-k"], env=self.env, check=False, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=self.env, check=False, stderr=subprocess.DEVNULL)
+        subprocess.run(self.enter + ["wineserver", "-k"], env=self.env, check=False, stderr=subprocess.DEVNULL)
+        subprocess.run(self.enter + ["wineserver", "-w"], env=self.env, check=False, stderr=subprocess.DEVNULL)
         shutil.rmtree(self.root, ignore_errors=True)
 
     def final_path(self, name):
@@ -125,12 +129,12 @@ class Machine:
         with open(os.path.join(work, "set.layout"), "w", newline="") as f:
             f.write(layout)
         win = f"C:\\KILL\\{version}"
-        subprocess.run(["wine", "Z:" + self.diskset_exe.replace("/", "\\"), "build", win + "\\set.layout",
+        subprocess.run(self.enter + ["wine", "Z:" + self.diskset_exe.replace("/", "\\"), "build", win + "\\set.layout",
                         win + "\\SET", "--setup", "Z:" + self.install_exe.replace("/", "\\")],
                        env=self.env, check=True, stdout=subprocess.DEVNULL)
 
     def start(self, version):
-        return subprocess.Popen(["wine", f"C:\\KILL\\{version}\\SET\\DISK01\\INSTALL.EXE", "/B"], env=self.env,
+        return subprocess.Popen(self.enter + ["wine", f"C:\\KILL\\{version}\\SET\\DISK01\\INSTALL.EXE", "/B"], env=self.env,
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def setup_pid(self, launcher):
@@ -260,8 +264,9 @@ def main():
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.environ["DISPLAY"] = f":{n}"
         time.sleep(1)
+    enter = [args.wine_run, "--unix"] if os.path.basename(args.wine_run) == "wine-run32" else []
     machine = Machine(os.path.abspath(args.prefix), os.path.abspath(args.install_exe),
-                      os.path.abspath(args.diskset_exe))
+                      os.path.abspath(args.diskset_exe), enter)
     check = Check()
     try:
         machine.build_set("old")

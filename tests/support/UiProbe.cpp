@@ -174,18 +174,24 @@ std::vector<HWND> ChildWindows(HWND parent)
     return children;
 }
 
+namespace {
+
+// A window procedure's calling convention, which a lambda cannot have: the
+// 32-bit build would not take one.
+BOOL CALLBACK CollectDialog(HWND window, LPARAM list)
+{
+    if (::IsWindowVisible(window) && ClassName(window) == "#32770")
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
 std::vector<HWND> ThreadDialogs(DWORD threadId)
 {
     std::vector<HWND> dialogs;
     if (threadId)
-        ::EnumThreadWindows(
-            threadId,
-            [](HWND window, LPARAM list) -> BOOL {
-                if (::IsWindowVisible(window) && ClassName(window) == "#32770")
-                    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&dialogs));
+        ::EnumThreadWindows(threadId, CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
     return dialogs;
 }
 

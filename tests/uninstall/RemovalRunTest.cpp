@@ -22,7 +22,7 @@ const char kAppPathKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Pa
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pelto";
 const char kSharedDllsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
-std::string Folder(UINT (*get)(LPSTR, UINT))
+std::string Folder(UINT(WINAPI* get)(LPSTR, UINT))
 {
     char path[MAX_PATH] = {};
     get(path, MAX_PATH);
