@@ -24,12 +24,15 @@ deps:
 $(HOST)/CMakeCache.txt:
 	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=$(CONFIG) -DPELTO_WERROR=$(WERROR)
 
+# The Windows trees' end-to-end tests take diskette images from the native diskset.
+HOST_DISKSET = -DPELTO_HOST_DISKSET=$(abspath $(HOST))/tools/diskset/diskset
+
 $(WIN64)/CMakeCache.txt:
-	cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=$(CONFIG) -DPELTO_WERROR=$(WERROR) \
+	cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=$(CONFIG) -DPELTO_WERROR=$(WERROR) $(HOST_DISKSET) \
 	      -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake
 
 $(WIN32)/CMakeCache.txt:
-	cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=$(CONFIG) -DPELTO_WERROR=$(WERROR) \
+	cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=$(CONFIG) -DPELTO_WERROR=$(WERROR) $(HOST_DISKSET) \
 	      -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake
 
 configure: $(HOST)/CMakeCache.txt $(WIN64)/CMakeCache.txt $(WIN32)/CMakeCache.txt

@@ -17,7 +17,9 @@
 set -eu
 root="${PELTO_I386_ROOT:-/var/cache/pelto/i386-bookworm}"
 mirror="${PELTO_DEBIAN_MIRROR:-http://deb.debian.org/debian}"
-packages="wine wine32 fonts-wine liblnk-utils xauth"
+# What the tests run inside besides Wine: lnkinfo reads shortcuts, fusefat
+# serves diskette images where the kernel has no FAT driver of its own.
+packages="wine wine32 fonts-wine liblnk-utils fusefat"
 
 refuse() {
     echo "i386-tree: $*" >&2
@@ -74,8 +76,20 @@ build_tree() {
     for m in $(awk -v p="$partial/" 'index($2, p) == 1 { print $2 }' /proc/self/mounts | sort -r); do
         umount -l "$m" 2>/dev/null || true
     done
-    touch "$partial/.pelto-ready"
+    echo "$packages" >"$partial/.pelto-ready"
     mv "$partial" "$root"
+}
+
+# A tree made before the list of packages grew gets what it lacks.
+update_tree() {
+    [ "$(cat "$root/.pelto-ready")" = "$packages" ] && return 0
+    cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
+    if ! chroot "$root" /usr/bin/env DEBIAN_FRONTEND=noninteractive sh -c \
+        "apt-get update -qq && apt-get install -y -qq --no-install-recommends $packages" >>"$root.log" 2>&1; then
+        refuse "installing $packages into the tree failed (see $root.log)"
+    fi
+    chroot "$root" apt-get clean >/dev/null 2>&1 || true
+    echo "$packages" >"$root/.pelto-ready"
 }
 
 case "${1:-}" in
@@ -84,7 +98,8 @@ check)
     ;;
 ensure)
     shift
-    if [ ! -f "$root/.pelto-ready" ] || ! is_mounted "$root/proc"; then
+    if [ ! -f "$root/.pelto-ready" ] || ! is_mounted "$root/proc" ||
+        [ "$(cat "$root/.pelto-ready")" != "$packages" ]; then
         [ "$(id -u)" -eq 0 ] || refuse "the 32-bit tests need root (chroot, mount)"
     fi
     mkdir -p "$(dirname "$root")"
@@ -92,6 +107,7 @@ ensure)
         flock 9
         [ -f "$root/.pelto-ready" ] || build_tree
         mount_all "$root"
+        update_tree
         for dir in "$@"; do
             dir=$(cd "$dir" && pwd -P)
             bind "$dir" "$root$dir"

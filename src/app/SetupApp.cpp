@@ -31,6 +31,25 @@ const char kProfileExtension[] = "ini";
 const char kEventsSection[] = "Events";
 const char kCleanupProgram[] = "_cleanup.exe";
 
+// A current directory on a diskette or CD-ROM would hold the disk the user
+// is asked to change: the run goes on in the Windows directory instead. All
+// paths of the run are whole paths by then.
+void LeaveRemovableCurrentDirectory()
+{
+    char current[MAX_PATH] = {};
+    const DWORD length = ::GetCurrentDirectoryA(sizeof current, current);
+    if (length < 2 || length >= sizeof current || current[1] != ':')
+        return;
+    const char root[] = {current[0], ':', '\\', '\0'};
+    const UINT type = ::GetDriveTypeA(root);
+    if (type != DRIVE_REMOVABLE && type != DRIVE_CDROM)
+        return;
+    char windows[MAX_PATH] = {};
+    const UINT n = ::GetWindowsDirectoryA(windows, sizeof windows);
+    if (n > 0 && n < sizeof windows)
+        ::SetCurrentDirectoryA(windows);
+}
+
 // Characters no file or directory name can hold; ':' is allowed after the
 // drive letter only.
 bool IsForbiddenInPath(unsigned char c) noexcept
@@ -139,6 +158,7 @@ BOOL CSetupApp::InitInstance()
 
     if (!ApplyCommandLine())
         return FALSE;
+    LeaveRemovableCurrentDirectory();
 
     m_pBackground = std::make_unique<CMainWnd>(m_strTitle, m_bBatch, m_bSuccess);
     if (!m_pBackground->CreateBackground()) {

@@ -6,9 +6,11 @@
 // attributes, the install log, the registry, the shortcuts (read back by
 // lnkinfo) and the exit code.
 #include "Diskset.h"
+#include "FloppyDrive.h"
 #include "Layout.h"
 #include "LnkInfo.h"
 #include "SetupRun.h"
+#include "UnixCommand.h"
 
 #include "archive/ArchiveFormat.h"
 #include "fw/Strings.h"
@@ -19,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
@@ -587,6 +590,132 @@ TEST_F(SampleSetupTest, ProgramManagerMakesTheItemsUnderWindowsNT351)
                                                REG_SZ, "nt351", 6));
     InstallUnattended();
     ExpectInstalled({}, true, 1, true);
+}
+
+// The set as it ships: the diskette images diskset writes, put into drive A:
+// one after another. The setup program is started from the first diskette
+// in drive A:, and at each prompt the diskette in the drive is taken out and
+// the next one put in before OK, as a person would. After each change no
+// program may hold a file of the diskette taken out, but for the setup
+// program's own image: Wine maps it from the disk it was started from and,
+// unlike Windows, does not copy a program marked to run from the swap file.
+class FloppySetupTest : public SampleSetupTest {
+protected:
+    void SetUp() override
+    {
+        SampleSetupTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        const char* mountPoint = std::getenv("PELTO_DRIVE_A");
+        if (!mountPoint || !*mountPoint)
+            GTEST_SKIP() << "no diskette drive A: (CTest gives one with PELTO_DRIVE_A)";
+        const std::string images = WindowsPath(PELTO_FLOPPY_SET) + "\\";
+        if (!FileExists(images + "DISK01.img"))
+            GTEST_SKIP() << "no diskette images (diskset build --images runs on the native build)";
+        for (int number = 1;; ++number) {
+            const std::string image = images + (number < 10 ? "DISK0" : "DISK") + std::to_string(number) + ".img";
+            if (!FileExists(image))
+                break;
+            diskettes.push_back(UnixPath(image));
+        }
+        drive = std::make_unique<CFloppyDrive>(mountPoint, run.Folder().Path());
+        const std::string inserted = drive->Insert(diskettes.front());
+        if (inserted.rfind("cannot mount", 0) == 0 || inserted.rfind("losetup", 0) == 0)
+            GTEST_SKIP() << "this machine cannot mount a diskette image: " << inserted;
+        ASSERT_EQ("ok", inserted);
+        ASSERT_EQ(static_cast<UINT>(DRIVE_REMOVABLE), ::GetDriveTypeA("A:\\"));
+        TakeFileDetailsFromTheDrive();
+    }
+
+    // Plain files are installed with the time and attributes the drive
+    // reports for them (fusefat, where the kernel has no FAT driver, reports
+    // times a month late).
+    void TakeFileDetailsFromTheDrive()
+    {
+        for (SampleFile& file : files)
+            if (file.archive.empty() && FileExists("A:\\" + file.name)) {
+                file.time = ModifiedTime("A:\\" + file.name);
+                file.attributes = Attributes("A:\\" + file.name);
+            }
+    }
+
+    // Answers every diskette prompt of the run with the next diskette, until
+    // the run needs no more of them.
+    void ChangeDiskettesAtEachPrompt()
+    {
+        const std::string labelled = AfxLoadString(IDS_INSERT_LABELLED_DISKETTE);
+        for (std::size_t next = 1; next < diskettes.size(); ++next) {
+            const std::string label = StringFormat(layout.m_labelPattern.c_str(), static_cast<int>(next + 1));
+            const std::string request = StringFormat(labelled.c_str(), label.c_str(), "A");
+            HWND prompt = run.WaitForDialogShowing(request);
+            ASSERT_NE(nullptr, prompt) << "no prompt for diskette " << next + 1;
+            EXPECT_EQ(request, ControlText(prompt, IDC_PROMPT_REQUEST));
+            ASSERT_EQ("ok", drive->Eject());
+            EXPECT_EQ("", HeldFiles()) << "files of diskette " << next << " still held";
+            ASSERT_EQ("ok", drive->Insert(diskettes[next]));
+            TakeFileDetailsFromTheDrive();
+            ASSERT_TRUE(ClickButton(prompt, IDOK));
+        }
+    }
+
+    // What a process still holds of the diskette taken out last, but for two
+    // things of Wine's own: the setup program's image on the first diskette,
+    // and the Unix working folder of the setup process, which Wine sets to the
+    // current directory it started in and leaves there (the program's own
+    // current directory, a handle, moves off the diskette at start).
+    std::string HeldFiles()
+    {
+        const std::string holders = drive->Holders();
+        if (holders == "ok")
+            return {};
+        std::istringstream lines(holders);
+        std::string held;
+        for (std::string line; std::getline(lines, line);) {
+            const bool image = line.size() > 12 && line.compare(line.size() - 12, 12, "/INSTALL.EXE") == 0 &&
+                               (line.find("| map ") != std::string::npos || line.find("wineserver") != std::string::npos);
+            const bool unixFolder = line.find("INSTALL.EXE") < line.find("| cwd ") &&
+                                    line.find("| cwd ") != std::string::npos;
+            if (!image && !unixFolder)
+                held += line + "\n";
+        }
+        return held;
+    }
+
+    void ExpectRemovalWithoutDiskette()
+    {
+        ASSERT_EQ("ok", drive->Eject());
+        EXPECT_FALSE(FileExists("A:\\INSTALL.EXE"));
+        // The sample does not install its setup program: the one of the set
+        // copied to disk stands in for the registered one.
+        run.StartProgram(Disk(1) + "INSTALL.EXE", "/U /B");
+        EXPECT_EQ(0, run.ExitCode());
+        ExpectRemoved();
+    }
+
+    std::vector<std::string> diskettes;  // Unix paths of the images, in order
+    std::unique_ptr<CFloppyDrive> drive;
+};
+
+TEST_F(FloppySetupTest, InteractiveInstallationFromDriveAChangesDiskettesAtEachPrompt)
+{
+    run.StartProgram("A:\\INSTALL.EXE", {}, "A:\\");
+    WalkToCopying();  // page 104 proposes the first fixed disk, C:, not the diskette drive
+    ChangeDiskettesAtEachPrompt();
+    HWND finished = run.WaitForPage(IDD_FINISHED);
+    ASSERT_NE(nullptr, finished);
+    ASSERT_TRUE(ClickButton(finished, IDOK));
+    EXPECT_EQ(0, run.ExitCode());
+    ExpectInstalled();
+    ExpectRemovalWithoutDiskette();
+}
+
+TEST_F(FloppySetupTest, UnattendedInstallationFromDriveAChangesDiskettesAtEachPrompt)
+{
+    run.StartProgram("A:\\INSTALL.EXE", "/B", "A:\\");
+    ChangeDiskettesAtEachPrompt();
+    EXPECT_EQ(0, run.ExitCode());
+    ExpectInstalled();
+    ExpectRemovalWithoutDiskette();
 }
 
 } // namespace

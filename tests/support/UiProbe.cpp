@@ -55,7 +55,7 @@ std::string WindowsPath(const std::string& path)
     return result;
 }
 
-TestProcess::TestProcess(const std::string& program, const std::string& arguments)
+TestProcess::TestProcess(const std::string& program, const std::string& arguments, const std::string& directory)
 {
     const std::string path = WindowsPath(program);
     std::string commandLine = "\"" + path + "\"";
@@ -63,8 +63,8 @@ TestProcess::TestProcess(const std::string& program, const std::string& argument
         commandLine += " " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &m_info))
+    if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          directory.empty() ? nullptr : directory.c_str(), &startup, &m_info))
         throw std::runtime_error("cannot start " + path + ", error " + std::to_string(::GetLastError()));
 }
 

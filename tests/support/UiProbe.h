@@ -18,8 +18,9 @@ constexpr DWORD kDefaultTimeoutMs = 20000;
 class TestProcess {
 public:
     // `program`: a Windows path, or an absolute Unix path (mapped to drive Z:).
+    // `directory`: its current directory, the test's own when empty.
     // Throws std::runtime_error when the program cannot be started.
-    TestProcess(const std::string& program, const std::string& arguments);
+    TestProcess(const std::string& program, const std::string& arguments, const std::string& directory = {});
     TestProcess(const TestProcess&) = delete;
     TestProcess& operator=(const TestProcess&) = delete;
     ~TestProcess();

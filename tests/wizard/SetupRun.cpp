@@ -83,9 +83,9 @@ void SetupRun::Start(const std::string& arguments)
     StartProgram(m_dir / "INSTALL.EXE", arguments);
 }
 
-void SetupRun::StartProgram(const std::string& program, const std::string& arguments)
+void SetupRun::StartProgram(const std::string& program, const std::string& arguments, const std::string& directory)
 {
-    m_process = std::make_unique<TestProcess>(program, arguments);
+    m_process = std::make_unique<TestProcess>(program, arguments, directory);
 }
 
 HWND SetupRun::WaitForPage(int pageId) const

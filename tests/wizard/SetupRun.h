@@ -29,8 +29,10 @@ public:
     ~SetupRun();
 
     void Start(const std::string& arguments = {});
-    // Starts another copy of the program, such as one on a diskette set.
-    void StartProgram(const std::string& program, const std::string& arguments = {});
+    // Starts another copy of the program, such as one on a diskette set, in
+    // the current directory `directory` (the test's own when empty).
+    void StartProgram(const std::string& program, const std::string& arguments = {},
+                      const std::string& directory = {});
     const TempDir& Folder() const noexcept { return m_dir; }
 
     // The page with template `pageId` once it is the visible page; null after
