@@ -79,10 +79,16 @@ fuzz-build: deps
 # The setup process killed at KILL_POINTS points of a copy over an older
 # installation (make test kills it at 5).
 KILL_POINTS ?= 24
+# Both builds; the 32-bit one where this machine runs it (scripts/i386-tree.sh).
 killtest: build
 	python3 tests/faults/kill_run.py --wine-run $(WIN64)/wine-run --prefix $(WIN64)/wineprefix \
 	        --install-exe $(WIN64)/src/app/INSTALL.EXE --diskset-exe $(WIN64)/tools/diskset/diskset.exe \
 	        --points $(KILL_POINTS)
+	@if scripts/i386-tree.sh ensure >/dev/null; then \
+	    python3 tests/faults/kill_run.py --wine-run $(WIN32)/wine-run32 --prefix $(WIN32)/wineprefix \
+	        --install-exe $(WIN32)/src/app/INSTALL.EXE --diskset-exe $(WIN32)/tools/diskset/diskset.exe \
+	        --points $(KILL_POINTS); \
+	else echo "killtest: the 32-bit build is skipped"; fi
 
 screenshots: build
 	@scripts/screenshots.sh $(WIN64) $(BUILD)/screenshots
