@@ -14,7 +14,7 @@ HOST  := $(BUILD)/host
 WIN64 := $(BUILD)/win64
 WIN32 := $(BUILD)/win32
 
-.PHONY: all deps configure build test demo demo-gui bench fuzz fuzz-campaign fuzz-build screenshots killtest clean
+.PHONY: all deps configure build test test-full demo demo-gui bench fuzz fuzz-campaign fuzz-build screenshots killtest clean
 
 all: build
 
@@ -45,6 +45,9 @@ build: deps configure
 
 test: build
 	@scripts/run-tests.sh $(HOST) $(WIN64) $(WIN32)
+
+# Everything make test runs, and the kill test at KILL_POINTS points on both builds.
+test-full: test killtest
 
 demo: build
 	@scripts/demo.sh $(HOST) $(WIN64)
