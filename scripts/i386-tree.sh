@@ -9,6 +9,11 @@
 #                                  /dev/pts, /dev/shm, the X sockets) and DIRs
 #                                  at the same paths; prints the tree's root
 #   i386-tree.sh check             exit 0 when the tree is ready
+#   i386-tree.sh release           unmount everything mounted into the tree
+#   i386-tree.sh remove            release, then delete the tree
+#
+# Never delete the tree with rm -r while it is entered: the source folder and
+# /dev are mounted into it, and rm would go on into them.
 #
 # Exit status 3 (with the reason on standard error) when this machine cannot
 # have the tree: not root, a kernel that does not run i386 programs, no
@@ -49,14 +54,18 @@ mount_all() {
     bind /tmp/.X11-unix "$1/tmp/.X11-unix"
 }
 
+release_tree() {
+    for m in $(awk -v p="$1/" 'index($2, p) == 1 { print $2 }' /proc/self/mounts | sort -r); do
+        umount -l "$m" 2>/dev/null || true
+    done
+}
+
 build_tree() {
     [ "$(id -u)" -eq 0 ] || refuse "making the i386 tree needs root (debootstrap, chroot, mount)"
     command -v debootstrap >/dev/null || refuse "debootstrap is not installed (make deps installs it)"
     partial="$root.partial"
-    for m in $(awk -v p="$partial/" 'index($2, p) == 1 { print $2 }' /proc/self/mounts | sort -r); do
-        umount -l "$m" 2>/dev/null || true
-    done
-    rm -rf "$partial"
+    release_tree "$partial"
+    rm -rf --one-file-system "$partial"
     mkdir -p "$(dirname "$root")"
     echo "i386-tree: making the 32-bit Wine tree in $root (once per machine)" >&2
     debootstrap --arch=i386 --variant=minbase --foreign bookworm "$partial" "$mirror" >"$root.log" 2>&1 ||
@@ -73,9 +82,7 @@ build_tree() {
         refuse "installing Wine into the tree failed (see $root.log)"
     fi
     chroot "$partial" apt-get clean >/dev/null 2>&1 || true
-    for m in $(awk -v p="$partial/" 'index($2, p) == 1 { print $2 }' /proc/self/mounts | sort -r); do
-        umount -l "$m" 2>/dev/null || true
-    done
+    release_tree "$partial"
     echo "$packages" >"$partial/.pelto-ready"
     mv "$partial" "$root"
 }
@@ -93,6 +100,21 @@ update_tree() {
 }
 
 case "${1:-}" in
+release)
+    [ -d "$root" ] || exit 0
+    (
+        flock 9
+        release_tree "$root"
+    ) 9>"$root.lock"
+    ;;
+remove)
+    [ -d "$root" ] || exit 0
+    (
+        flock 9
+        release_tree "$root"
+        rm -rf --one-file-system "$root" "$root.partial"
+    ) 9>"$root.lock"
+    ;;
 check)
     [ -f "$root/.pelto-ready" ]
     ;;
@@ -116,7 +138,7 @@ ensure)
     echo "$root"
     ;;
 *)
-    echo "usage: i386-tree.sh ensure [DIR...] | check" >&2
+    echo "usage: i386-tree.sh ensure [DIR...] | check | release | remove" >&2
     exit 2
     ;;
 esac
