@@ -4,7 +4,7 @@ set -eu
 packages="cmake make g++ gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix \
 gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64 \
 libz-mingw-w64-dev zlib1g-dev googletest wine wine64 fonts-wine xvfb xauth x11-utils imagemagick \
-clang libclang-rt-14-dev liblnk-utils python3"
+clang libclang-rt-14-dev liblnk-utils python3 mtools"
 # scripts/install-deps.sh bench: also the peers of the whole-installation benchmark.
 [ "${1:-}" = bench ] && packages="$packages nsis zip unzip time"
 missing=""
