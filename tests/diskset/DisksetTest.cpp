@@ -409,7 +409,9 @@ protected:
     static std::string Mtools(const std::string& command)
     {
         std::string output;
-#if !defined(_WIN32)
+#if defined(_WIN32)
+        (void)command;
+#else
         FILE* pipe = ::popen(("MTOOLS_SKIP_CHECK=1 TZ=UTC0 " + command + " 2>&1").c_str(), "r");
         char buffer[4096];
         while (pipe && std::fgets(buffer, sizeof buffer, pipe))

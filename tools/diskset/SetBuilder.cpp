@@ -114,15 +114,16 @@ bool LooksLikeDisketteSet(const std::string& dir)
 }
 
 // FAT keeps times from 1980 to 2107, in steps of two seconds.
-constexpr std::time_t kFirstFatTime = 315532800;  // 1980-01-01 00:00:00
-constexpr std::time_t kLastFatTime = 4354819198;  // 2107-12-31 23:59:58
+constexpr std::int64_t kFirstFatTime = 315532800;  // 1980-01-01 00:00:00
+constexpr std::int64_t kLastFatTime = 4354819198;  // 2107-12-31 23:59:58
 
-std::string UtcText(std::time_t t)
+std::string UtcText(std::int64_t time)
 {
+    const std::time_t t = static_cast<std::time_t>(time);
     const std::tm* tm = std::gmtime(&t);
     char text[32];
     if (!tm || !std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", tm))
-        return std::to_string(t);
+        return std::to_string(time);
     return text;
 }
 
@@ -818,11 +819,12 @@ void CSetBuilder::WriteImages() const
             CFileStatus status;
             if (!CFile::GetStatus(path.c_str(), status))
                 throw CInputError(path + ": cannot be examined");
-            if (status.m_mtime < kFirstFatTime || status.m_mtime > kLastFatTime)
+            const std::int64_t time = static_cast<std::int64_t>(status.m_mtime);
+            if (time < kFirstFatTime || time > kLastFatTime)
                 throw CInputError("--images: " + name + " of diskette " + std::to_string(disk) + " has the time " +
                                   UtcText(status.m_mtime) + ", which a FAT diskette cannot hold (1980 to 2107); "
                                   "give it another time (Time= in [layout])");
-            spec.labelTime = std::max<std::int64_t>(spec.labelTime, status.m_mtime);
+            spec.labelTime = std::max(spec.labelTime, time);
             spec.files.push_back(path);
         }
         char image[32];
