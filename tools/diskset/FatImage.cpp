@@ -79,11 +79,6 @@ void CFatImage::Damaged(const std::string& reason) const
 
 void CFatImage::Load(const std::string& path)
 {
-    m_path = path;
-    m_files.clear();
-    m_label.clear();
-    m_nSerial = 0;
-    m_nEntriesUsed = 0;
     std::error_code error;
     const auto size = fs::file_size(path, error);
     if (error)
@@ -91,12 +86,25 @@ void CFatImage::Load(const std::string& path)
     if (size < 512 || size > kLargestImage)
         throw CInputError(path + ": not a diskette image (" + std::to_string(size) + " bytes)");
     std::ifstream in(path, std::ios::binary);
-    m_bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (!in.good() && !in.eof())
         throw CInputError(path + ": cannot be read");
-    if (m_bytes.size() != size)
+    if (bytes.size() != size)
         throw CInputError(path + ": changed while it was read");
-    m_nImageSize = size;
+    Parse(std::move(bytes), path);
+}
+
+void CFatImage::Parse(std::vector<unsigned char> bytes, const std::string& name)
+{
+    m_path = name;
+    m_files.clear();
+    m_label.clear();
+    m_nSerial = 0;
+    m_nEntriesUsed = 0;
+    if (bytes.size() < 512 || bytes.size() > kLargestImage)
+        throw CInputError(name + ": not a diskette image (" + std::to_string(bytes.size()) + " bytes)");
+    m_bytes = std::move(bytes);
+    m_nImageSize = m_bytes.size();
     ReadGeometry();
     ReadRoot();
 }

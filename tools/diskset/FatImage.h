@@ -51,6 +51,8 @@ public:
     };
 
     void Load(const std::string& path);
+    // The same for an image's bytes; name stands for the file in messages.
+    void Parse(std::vector<unsigned char> bytes, const std::string& name);
     // The bytes of a file of m_files.
     std::string Read(const FatFileEntry& file) const;
     // Writes every file of the root folder into folder with its time.
