@@ -6,7 +6,6 @@
 #include "archive/MultiFile.h"
 
 #include <algorithm>
-#include <climits>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -801,8 +800,8 @@ void CSetBuilder::CheckImagesPossible() const
 
 // Each image holds its diskette folder's files in the planned order, under
 // the label derived from the diskette's, with a serial number drawn from the
-// profile and the diskette's number (the same set gives the same images; the
-// diskettes of a set differ, so that Windows sees each change).
+// profile and the diskette's number: the same set gives the same numbers, and
+// the diskettes of a set differ, so that Windows sees each change.
 void CSetBuilder::WriteImages() const
 {
     for (int disk = 1; disk <= m_nDisks; ++disk) {
@@ -822,7 +821,7 @@ void CSetBuilder::WriteImages() const
             const std::int64_t time = static_cast<std::int64_t>(status.m_mtime);
             if (time < kFirstFatTime || time > kLastFatTime)
                 throw CInputError("--images: " + name + " of diskette " + std::to_string(disk) + " has the time " +
-                                  UtcText(status.m_mtime) + ", which a FAT diskette cannot hold (1980 to 2107); "
+                                  UtcText(time) + ", which a FAT diskette cannot hold (1980 to 2107); "
                                   "give it another time (Time= in [layout])");
             spec.labelTime = std::max(spec.labelTime, time);
             spec.files.push_back(path);
