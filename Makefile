@@ -77,7 +77,7 @@ fuzz-campaign: fuzz-build
 fuzz-build: deps
 	cmake -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=Debug -DPELTO_FUZZ=ON -DPELTO_BUILD_TESTS=OFF \
 	      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
-	cmake --build $(BUILD)/fuzz -j $(JOBS) --target archive_fuzz fields_fuzz layout_fuzz
+	cmake --build $(BUILD)/fuzz -j $(JOBS) --target archive_fuzz fields_fuzz layout_fuzz image_fuzz
 
 # The setup process killed at KILL_POINTS points of a copy over an older
 # installation (make test kills it at 5).

@@ -1,8 +1,8 @@
 #!/bin/sh
 # The demo: builds the diskette set of the sample product Pelto with diskset
-# (native) from the layout the build staged, lists its main archive across its
-# volumes and tests the whole set; then the Windows build of diskset tests the
-# same set under Wine. Then INSTALL.EXE installs Pelto from a copy of the set
+# (native) from the layout the build staged, with an image of each diskette,
+# lists its main archive across its volumes and tests the whole set, folders
+# and images; then the Windows build of diskset tests the same set under Wine. Then INSTALL.EXE installs Pelto from a copy of the set
 # on drive C, unattended, in a private Wine prefix; the demo shows what was
 # installed, runs the removal command the installation registered and shows
 # what is left.
@@ -39,7 +39,7 @@ heading "Building the diskette set of Pelto from $layout"
 echo "(the layout and the product's files as the build staged them; the set's"
 echo "setup program is the shipped INSTALL.EXE that the layout names)"
 rm -rf "$out"
-"$diskset" build "$layout" "$out"
+"$diskset" build "$layout" "$out" --images
 heading "The main archive PELTO.Z1 across its volumes"
 "$diskset" list "$out/DISK02/PELTO.Z1"
 heading "Testing the set"
@@ -68,7 +68,7 @@ drive_c="$prefix/drive_c"
 
 # The set copied to disk as a vendor would: C:\SETUP\DISK01, DISK02, ...
 mkdir -p "$drive_c/SETUP"
-for disk in "$out"/DISK*; do
+for disk in "$out"/DISK*/; do
     cp -a "$disk" "$drive_c/SETUP/"
 done
 heading "The diskette set copied to C:\\SETUP"

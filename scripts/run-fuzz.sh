@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs fuzz targets of a fuzz build tree, one after the other.
 #   scripts/run-fuzz.sh BUILD_DIR SECONDS [TARGET...]
-# TARGET is archive, fields or layout (all three when none is given); each
+# TARGET is archive, fields, layout or image (all four when none is given); each
 # runs for SECONDS, or for FUZZ_RUNS executions when that is set in the
 # environment. Each target's corpus grows in BUILD_DIR/fuzz-corpus/TARGET
 # (seeded from tests/fuzz/corpus/TARGET); a crashing input is kept in
@@ -11,7 +11,7 @@ set -eu
 build_dir=$1
 seconds=${2:-60}
 shift 2 2>/dev/null || shift $#
-targets=${*:-archive fields layout}
+targets=${*:-archive fields layout image}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 artifacts="$build_dir/fuzz-artifacts"
 # Scratch files of the targets go to memory where there is a tmpfs for it.
@@ -32,7 +32,8 @@ for target in $targets; do
     archive) max_len=65536 ;;
     fields) max_len=256 ;;
     layout) max_len=8192 ;;
-    *) echo "run-fuzz.sh: unknown target '$target' (archive, fields or layout)" >&2; exit 2 ;;
+    image) max_len=163840 ;;  # a 160 KB diskette: every field of the format, few bytes of data
+    *) echo "run-fuzz.sh: unknown target '$target' (archive, fields, layout or image)" >&2; exit 2 ;;
     esac
     corpus="$build_dir/fuzz-corpus/$target"
     mkdir -p "$corpus" "$artifacts" "$work/$target"

@@ -1,11 +1,17 @@
+#include "DisketteMedia.h"
 #include "Diskset.h"
 #include "IniFile.h"
 #include "SetReader.h"
 #include "archive/ArchiveTestSupport.h"
 #include "support/TempDir.h"
 
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <set>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -383,3 +389,238 @@ TEST(DisksetUsageTest, UsageErrorsExitWithTwo)
 }
 
 } // namespace
+
+// Diskette images, read back by mtools as an independent reader; the
+// Windows build of diskset cannot make them.
+class DisketteImageTest : public DisksetFixture {
+protected:
+    void SetUp() override
+    {
+#if defined(_WIN32)
+        GTEST_SKIP() << "diskette images are made by the native diskset only";
+#else
+        if (std::system("command -v mdir >/dev/null 2>&1 && command -v mcopy >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "mtools is not installed";
+        DisksetFixture::SetUp();
+#endif
+    }
+
+    // What an mtools command prints, stderr included; times read as UTC.
+    static std::string Mtools(const std::string& command)
+    {
+        std::string output;
+#if defined(_WIN32)
+        (void)command;
+#else
+        FILE* pipe = ::popen(("MTOOLS_SKIP_CHECK=1 TZ=UTC0 " + command + " 2>&1").c_str(), "r");
+        char buffer[4096];
+        while (pipe && std::fgets(buffer, sizeof buffer, pipe))
+            output += buffer;
+        if (pipe)
+            ::pclose(pipe);
+#endif
+        return output;
+    }
+    static std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+    std::string Image(int n, const std::string& out = "out")
+    {
+        char name[32];
+        std::snprintf(name, sizeof name, "DISK%02d.img", n);
+        return (fs::path(dir / out) / name).string();
+    }
+    // The names mdir lists in an image's root folder.
+    std::set<std::string> Listed(const std::string& image)
+    {
+        std::set<std::string> names;
+        std::istringstream lines(Mtools("mdir -b -i " + Quoted(image) + " ::/"));
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("::/", 0) == 0)
+                names.insert(line.substr(3));
+        return names;
+    }
+    long long FreeBytes(const std::string& image)
+    {
+        const std::string listing = Mtools("mdir -i " + Quoted(image) + " ::");
+        const std::size_t at = listing.find("bytes free");
+        if (at == std::string::npos)
+            return -1;
+        std::string digits;
+        for (std::size_t i = listing.rfind('\n', at) + 1; i < at; ++i)
+            if (std::isdigit(static_cast<unsigned char>(listing[i])))
+                digits += listing[i];
+        return digits.empty() ? -1 : std::stoll(digits);
+    }
+    static long long Time(const std::string& path)
+    {
+        CFileStatus status;
+        return CFile::GetStatus(path.c_str(), status) ? static_cast<long long>(status.m_mtime) : -1;
+    }
+};
+
+// Each diskette's image holds exactly the files of its folder, byte for byte
+// with their times (FAT keeps even seconds), under a label that keeps the
+// diskette's number; the image has the medium's size. diskset test reads the
+// images as it reads the folders.
+TEST_F(DisketteImageTest, ImagesHoldEachDisketteAsMtoolsReadsIt)
+{
+    WriteFileBytes(dir / "src/HUGE.BIN", NoiseBytes(1000000, 7));
+    const Outcome run = Build(Layout("DisketteSize=737280\nLabel=Pelto 1.0 Disk %d",
+                                     std::string(kItems) + "HUGE.BIN=HUGE.BIN\n"),
+                              "out", {"--images"});
+    ASSERT_EQ(0, run.status) << run.err;
+    ASSERT_TRUE(FileExists(Image(2)));
+    EXPECT_FALSE(FileExists(Image(3)));
+    for (int n = 1; n <= 2; ++n) {
+        EXPECT_EQ(737280u, fs::file_size(Image(n)));
+        EXPECT_NE(std::string::npos, Mtools("mlabel -s -i " + Quoted(Image(n)) + " ::")
+                                         .find("Volume label is PELTO 1 0 " + std::to_string(n)));
+        std::set<std::string> inFolder;
+        for (const auto& entry : fs::directory_iterator(Disk(n, "")))
+            inFolder.insert(entry.path().filename().string());
+        EXPECT_EQ(inFolder, Listed(Image(n))) << n;
+        fs::create_directories(fs::path(dir / "copied") / std::to_string(n));
+        for (const std::string& name : inFolder) {
+            const std::string copy = (fs::path(dir / "copied") / std::to_string(n) / name).string();
+            Mtools("mcopy -m -n -i " + Quoted(Image(n)) + " " + Quoted("::" + name) + " " + Quoted(copy));
+            EXPECT_EQ(ReadFileBytes(Disk(n, name)), ReadFileBytes(copy)) << name;
+            EXPECT_EQ(Time(Disk(n, name)) / 2 * 2, Time(copy)) << name;
+        }
+    }
+    EXPECT_EQ(820454400, Time((fs::path(dir / "copied") / "1" / "README.TXT").string()));
+
+    // A folder of the images alone, and the built folder with both.
+    fs::create_directory(dir / "images");
+    for (int n = 1; n <= 2; ++n)
+        fs::copy_file(Image(n), (fs::path(dir / "images") / fs::path(Image(n)).filename()).string());
+    Outcome test = Diskset({"test", dir / "images"});
+    EXPECT_EQ(0, test.status) << test.out << test.err;
+    EXPECT_NE(std::string::npos, test.out.find("DISK01.img:DATA.Z1: 6 members")) << test.out;
+    EXPECT_NE(std::string::npos, test.out.find("1 archive, 1 plain file: no faults")) << test.out;
+    test = Diskset({"test", dir / "out"});
+    EXPECT_EQ(0, test.status) << test.out << test.err;
+    EXPECT_NE(std::string::npos, test.out.find("Diskette images in")) << test.out;
+}
+
+// A damaged image is reported as such, with a non-zero exit, and its
+// neighbours are still tested.
+TEST_F(DisketteImageTest, DamagedImagesAreReportedNotTrusted)
+{
+    WriteFileBytes(dir / "src/HUGE.BIN", NoiseBytes(1000000, 7));
+    ASSERT_EQ(0, Build(Layout("DisketteSize=737280", std::string(kItems) + "HUGE.BIN=HUGE.BIN|0|A|copy\n"), "out",
+                       {"--images"})
+                     .status);
+    fs::create_directory(dir / "good");
+    for (int n = 1; n <= 2; ++n)
+        fs::copy_file(Image(n), (fs::path(dir / "good") / fs::path(Image(n)).filename()).string());
+    const std::string second = (fs::path(dir / "set") / "DISK02.img").string();
+    // 720 KB: the FAT at 512 (cluster 2's entry at 515), the data from 7,168.
+    auto expectFault = [&](const std::function<void(std::string&)>& damage, const std::string& message) {
+        fs::remove_all(dir / "set");
+        fs::copy(dir / "good", dir / "set");
+        std::string bytes = ReadFileBytes(second);
+        damage(bytes);
+        WriteFileBytes(second, bytes);
+        const Outcome run = Diskset({"test", dir / "set"});
+        EXPECT_EQ(1, run.status) << message;
+        EXPECT_NE(std::string::npos, run.err.find(message)) << run.out << run.err;
+    };
+    expectFault([](std::string& b) { b[7168 + 5000] ^= 0x5A; }, "DISK01.img:DATA.Z1: HUGE.BIN: Archive file damaged (CRC Mismatch)");
+    expectFault([](std::string& b) { b[515] = '\xA0'; b[516] = static_cast<char>((b[516] & 0xF0) | 0x0F); },
+                "DISK02.img: damaged image: the clusters of 'DATA.Z2' leave the image");
+    expectFault([](std::string& b) { b[516] = static_cast<char>((b[516] & 0x0F) | 0x20); b[517] = 0; },
+                "DISK02.img: damaged image: cluster 2 of 'DATA.Z2' belongs to another chain too");
+    expectFault([](std::string& b) { b.resize(1000); }, "DISK02.img: damaged image: its boot sector gives 737280 bytes");
+    expectFault([](std::string& b) { std::fill(b.begin(), b.begin() + 512, '\0'); },
+                "DISK02.img: not a FAT diskette image");
+    expectFault([](std::string& b) { b.resize(100); }, "DISK02.img: not a diskette image (100 bytes)");
+}
+
+// A diskette is filled to its last cluster and its last root entry (one is
+// the volume label's), and one byte or one entry more moves the next file to
+// the next diskette; mtools takes the full diskettes as planned.
+TEST_F(DisketteImageTest, DisketteFillsToItsLastClusterAndRootEntry)
+{
+    // 720 KB: 713 clusters of 1,024 bytes. The setup program, the profile and
+    // LAST.TXT take one cluster each; FILL.BIN the other 710 exactly.
+    auto bytesLayout = [&](std::size_t fill) {
+        WriteFileBytes(dir / "src/FILL.BIN", std::string(fill, 'f'));
+        return Layout("DisketteSize=737280", "[items]\nFILL.BIN=file|Main|FILL.BIN|0\nLAST.TXT=file|Main|SMALL.TXT|0\n");
+    };
+    Outcome run = Build(bytesLayout(710 * 1024), "full", {"--images"});
+    ASSERT_EQ(0, run.status) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("DISK01: 730,112 of 730,112 bytes (720 KB)")) << run.out;
+    EXPECT_FALSE(fs::exists(Image(2, "full")));
+    EXPECT_EQ(0, FreeBytes(Image(1, "full")));
+    run = Build(bytesLayout(710 * 1024 + 1), "over", {"--images"});
+    ASSERT_EQ(0, run.status) << run.err;
+    EXPECT_EQ((std::set<std::string>{"LAST.TXT"}), Listed(Image(2, "over")));
+
+    // 112 root entries: the label, SETUP.EXE, SETUP.ini and 109 more; a long
+    // name takes one entry more per 13 characters.
+    auto entriesLayout = [&](int shortNames, bool longName) {
+        std::string items = "[items]\n";
+        for (int i = 1; i <= shortNames; ++i)
+            items += "F" + std::to_string(1000 + i) + ".TXT=file|Main|SMALL.TXT|0\n";
+        if (longName)
+            items += "Read me first.txt=file|Main|SMALL.TXT|0\n";  // 17 characters: 3 entries
+        return Layout("DisketteSize=737280", items);
+    };
+    const struct {
+        int shortNames;
+        bool longName;
+        bool fits;
+    } cases[] = {{109, false, true}, {110, false, false}, {106, true, true}, {107, true, false}};
+    for (const auto& c : cases) {
+        run = Build(entriesLayout(c.shortNames, c.longName), "entries", {"--images", "--force"});
+        ASSERT_EQ(0, run.status) << run.err;
+        EXPECT_EQ(!c.fits, fs::exists(Image(2, "entries"))) << c.shortNames << " " << c.longName;
+        EXPECT_EQ(static_cast<std::size_t>(c.shortNames + c.longName + 2) - (c.fits ? 0 : 1),
+                  Listed(Image(1, "entries")).size());
+    }
+}
+
+// Every standard medium, named by its raw size or by its file room, plans
+// the same set, and its image has the raw size and the room mtools reports.
+TEST_F(DisketteImageTest, EveryStandardMediumByEitherSize)
+{
+    for (const DisketteMedium& medium : kDisketteMedia) {
+        const Outcome raw = Build(Layout(""), "raw", {"--diskette-size", std::to_string(medium.RawSize()), "--images"});
+        ASSERT_EQ(0, raw.status) << medium.name << raw.err;
+        const Outcome room = Build(Layout(""), "room", {"--diskette-size", std::to_string(medium.FileRoom())});
+        ASSERT_EQ(0, room.status) << medium.name << room.err;
+        EXPECT_EQ(raw.out.substr(0, raw.out.find("Built")), room.out.substr(0, room.out.find("Built"))) << medium.name;
+        EXPECT_EQ(static_cast<std::uintmax_t>(medium.RawSize()), fs::file_size(Image(1, "raw"))) << medium.name;
+        long long used = 0;
+        for (const auto& entry : fs::directory_iterator(Disk(1, "", "raw")))
+            used += static_cast<long long>((entry.file_size() + medium.ClusterSize() - 1) / medium.ClusterSize() *
+                                           medium.ClusterSize());
+        EXPECT_EQ(medium.FileRoom() - used, FreeBytes(Image(1, "raw"))) << medium.name;
+    }
+}
+
+// --images takes only sizes of a standard medium and times a FAT diskette
+// can hold; it refuses anything else before a file is written.
+TEST_F(DisksetFixture, ImagesRefuseWhatNoDisketteHolds)
+{
+    std::string before1980 = Layout("DisketteSize=737280");
+    before1980.replace(before1980.find("Time=1996"), 9, "Time=1975");
+    const std::pair<std::string, std::string> cases[] = {
+        {Layout("DisketteSize=16384"), "--images: the diskette size of 16,384 bytes fits no standard diskette"},
+        {Layout("FirstDisketteSize=67108864"), "--images: FirstDisketteSize of 67,108,864 bytes fits no standard diskette"},
+        {before1980, "README.TXT of diskette 1 has the time 1975-01-01 00:00:00"},
+    };
+    for (const auto& [layout, message] : cases) {
+        const Outcome run = Build(layout, "out", {"--images"});
+        EXPECT_EQ(1, run.status) << message;
+#if defined(_WIN32)
+        EXPECT_NE(std::string::npos, run.err.find("--images: diskette images are made with mtools")) << run.err;
+#else
+        EXPECT_NE(std::string::npos, run.err.find(message)) << run.err;
+#endif
+        EXPECT_FALSE(fs::exists(dir / "out"));
+        EXPECT_FALSE(fs::exists(dir / "out.partial"));
+    }
+    // Without --images an odd size keeps the layout's own clusters.
+    EXPECT_EQ(0, Build(Layout("DisketteSize=16384")).status);
+}

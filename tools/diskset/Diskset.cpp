@@ -10,15 +10,16 @@
 namespace {
 
 const char kUsage[] =
-    "usage: diskset build LAYOUT OUTDIR [--setup PROGRAM] [--diskette-size BYTES] [--force]\n"
+    "usage: diskset build LAYOUT OUTDIR [--setup PROGRAM] [--diskette-size BYTES] [--images] [--force]\n"
     "       diskset list ARCHIVE\n"
     "       diskset test DIR\n"
     "       diskset extract ARCHIVE OUTDIR [--force]\n"
     "\n"
     "build    makes the diskette set described by LAYOUT in OUTDIR (folders DISK01, DISK02, ...),\n"
-    "         reads it back and compares it with the sources before it reports success\n"
+    "         reads it back and compares it with the sources before it reports success;\n"
+    "         --images also writes each diskette as a FAT12 image DISK01.img, ... (with mtools)\n"
     "list     shows the members of an archive, following its volumes onto later diskettes\n"
-    "test     expands every archive of a diskette set and checks every member\n"
+    "test     expands every archive of a diskette set (folders or images) and checks every member\n"
     "extract  expands the members of an archive into a folder\n";
 
 int Usage(std::ostream& err, const std::string& problem)
@@ -42,10 +43,15 @@ int RunDiskset(const std::vector<std::string>& args, std::ostream& out, std::ost
     std::string setup;
     std::int64_t disketteSize = 0;
     bool force = false;
+    bool images = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--force") {
             force = true;
+        } else if (arg == "--images") {
+            if (command != "build")
+                return Usage(err, arg + " belongs to build");
+            images = true;
         } else if (arg == "--setup" || arg == "--diskette-size") {
             if (i + 1 == args.size())
                 return Usage(err, arg + " needs a value");
@@ -69,7 +75,7 @@ int RunDiskset(const std::vector<std::string>& args, std::ostream& out, std::ost
                 return Usage(err, "build needs LAYOUT and OUTDIR");
             CLayout layout;
             layout.Load(operands[0], setup, disketteSize);
-            CSetBuilder(layout, operands[1], force, out).Build();
+            CSetBuilder(layout, operands[1], force, out, images).Build();
             return 0;
         }
         if (command == "list") {

@@ -201,10 +201,9 @@ void CLayout::ReadSettings(const std::string& setupOverride, std::int64_t sizeOv
         if (!problem.empty())
             throw CInputError("setup program: " + problem);
     }
-    if (const IniEntry* e = get("ClusterSize")) {
-        if (!ParseInteger(e->value, m_nClusterSize, 1, 65536))
-            throw CInputError(Where(e->line) + "ClusterSize must be a number of bytes from 1 to 65536");
-    }
+    const IniEntry* clusterSize = get("ClusterSize");
+    if (clusterSize && !ParseInteger(clusterSize->value, m_nClusterSize, 1, 65536))
+        throw CInputError(Where(clusterSize->line) + "ClusterSize must be a number of bytes from 1 to 65536");
     if (sizeOverride > 0) {
         m_nDisketteSize = sizeOverride;
     } else if (const IniEntry* e = get("DisketteSize")) {
@@ -219,6 +218,16 @@ void CLayout::ReadSettings(const std::string& setupOverride, std::int64_t sizeOv
         if (!ParseInteger(e->value, m_nFirstDisketteSize, least, 2147483647))
             throw CInputError(Where(e->line) + "FirstDisketteSize must be a number of bytes, at least " +
                               std::to_string(least));
+    }
+    // A standard medium brings its own clusters.
+    for (int disk : {1, 2}) {
+        const DisketteFormat format = FormatOf(disk);
+        if (clusterSize && format.medium && format.clusterSize != m_nClusterSize)
+            m_warnings.push_back(Where(clusterSize->line) + "ClusterSize=" + clusterSize->value + " is not used: " +
+                                 "a " + format.medium->name + " diskette has clusters of " +
+                                 std::to_string(format.clusterSize) + " bytes");
+        if (m_nFirstDisketteSize == 0 || m_nFirstDisketteSize == m_nDisketteSize)
+            break;
     }
     if (const IniEntry* e = get("SetupDiskette")) {
         if (EqualNoCase(e->value, "alone"))
@@ -255,6 +264,22 @@ void CLayout::ReadSettings(const std::string& setupOverride, std::int64_t sizeOv
         if (m_labelPattern.find('|') != std::string::npos)
             throw CInputError(Where(e->line) + "Label cannot hold '|'");
     }
+}
+
+DisketteFormat CLayout::FormatOf(int disk) const
+{
+    const std::int64_t size = disk == 1 && m_nFirstDisketteSize > 0 ? m_nFirstDisketteSize : m_nDisketteSize;
+    DisketteFormat format;
+    format.medium = FindMedium(size);
+    if (format.medium) {
+        format.capacity = format.medium->FileRoom();
+        format.clusterSize = format.medium->ClusterSize();
+        format.fileEntries = format.medium->rootEntries - 1;
+    } else {
+        format.capacity = size;
+        format.clusterSize = m_nClusterSize;
+    }
+    return format;
 }
 
 namespace {

@@ -4,6 +4,7 @@
 // items that go onto the diskettes in order, with the members of each
 // archive. Load checks everything that can be checked before a byte is
 // written and throws CInputError ("file:line: reason") at the first fault.
+#include "DisketteMedia.h"
 #include "IniFile.h"
 
 #include <cstdint>
@@ -30,6 +31,16 @@ struct LayoutItem {
     std::int16_t destination = 0;  // file: where it is copied
     std::vector<LayoutMember> members;  // archive
     int line = 0;
+};
+
+// What one diskette of the set holds: bytes of files in whole clusters and
+// root-folder entries. A size that names a standard medium takes the
+// medium's; any other size the layout's ClusterSize and no entry limit.
+struct DisketteFormat {
+    std::int64_t capacity = 0;
+    std::int64_t clusterSize = 0;
+    int fileEntries = 0;  // root entries for files, the volume label's left out; 0: no limit
+    const DisketteMedium* medium = nullptr;
 };
 
 struct ProfileEntry {
@@ -60,6 +71,9 @@ public:
     TimeMode m_timeMode = TimeMode::source;
     std::int32_t m_nFixedTime = 0;
     std::string m_labelPattern;  // "%d" stands for the diskette's number
+
+    // The format of diskette `disk` (1 is the first).
+    DisketteFormat FormatOf(int disk) const;
 
     std::vector<ProfileEntry> m_destinations;
     std::vector<ProfileEntry> m_diskettes;

@@ -1,5 +1,6 @@
 #include "SetBuilder.h"
 
+#include "FatImage.h"
 #include "SetReader.h"
 #include "archive/Codec.h"
 #include "archive/MultiFile.h"
@@ -52,6 +53,17 @@ void CopyFile(const std::string& from, const std::string& to, std::uint64_t expe
                           std::to_string(copied) + ")");
 }
 
+std::string ReadWhole(const std::string& path)
+{
+    CSetupFile in;
+    in.OpenRead(path);
+    std::string bytes;
+    std::vector<unsigned char> buffer(kCopyBuffer);
+    while (const unsigned n = in.Read(buffer.data(), kCopyBuffer))
+        bytes.append(reinterpret_cast<const char*>(buffer.data()), n);
+    return bytes;
+}
+
 bool SameContents(const std::string& a, const std::string& b)
 {
     CSetupFile fa, fb;
@@ -85,23 +97,41 @@ std::string Thousands(std::uint64_t value)
     return digits;
 }
 
-// A folder left as it was by an earlier build: empty, or only diskette folders.
+// A folder left as it was by an earlier build: empty, or only diskette
+// folders and their images.
 bool LooksLikeDisketteSet(const std::string& dir)
 {
     std::error_code ignored;
     for (const auto& entry : fs::directory_iterator(dir, ignored)) {
         const std::string name = entry.path().filename().string();
-        if (!entry.is_directory(ignored) || name.size() != 6 || name.compare(0, 4, "DISK") != 0 ||
-            DisketteNumberOf(name) == 0)
+        const bool folder = entry.is_directory(ignored) && name.size() == 6 && name.compare(0, 4, "DISK") == 0 &&
+                            DisketteNumberOf(name) != 0;
+        if (!folder && !(entry.is_regular_file(ignored) && DisketteImageNumberOf(name) != 0))
             return false;
     }
     return !ignored;
 }
 
+// FAT keeps times from 1980 to 2107, in steps of two seconds.
+constexpr std::int64_t kFirstFatTime = 315532800;  // 1980-01-01 00:00:00
+constexpr std::int64_t kLastFatTime = 4354819198;  // 2107-12-31 23:59:58
+
+std::string UtcText(std::int64_t time)
+{
+    const std::time_t t = static_cast<std::time_t>(time);
+    const std::tm* tm = std::gmtime(&t);
+    char text[32];
+    if (!tm || !std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", tm))
+        return std::to_string(time);
+    return text;
+}
+
 } // namespace
 
-CSetBuilder::CSetBuilder(const CLayout& layout, std::string outDir, bool replaceAnything, std::ostream& out)
-    : m_layout(layout), m_outDir(std::move(outDir)), m_bReplaceAnything(replaceAnything), m_out(out)
+CSetBuilder::CSetBuilder(const CLayout& layout, std::string outDir, bool replaceAnything, std::ostream& out,
+                         bool images)
+    : m_layout(layout), m_outDir(std::move(outDir)), m_bReplaceAnything(replaceAnything), m_bImages(images),
+      m_out(out)
 {
     while (m_outDir.size() > 1 && (m_outDir.back() == '/' || m_outDir.back() == '\\'))
         m_outDir.pop_back();
@@ -109,9 +139,9 @@ CSetBuilder::CSetBuilder(const CLayout& layout, std::string outDir, bool replace
     m_work = Join(m_partial, "_work");
 }
 
-std::int64_t CSetBuilder::Round(std::int64_t bytes) const
+std::int64_t CSetBuilder::Round(std::int64_t bytes, int disk) const
 {
-    const std::int64_t cluster = m_layout.m_nClusterSize;
+    const std::int64_t cluster = m_layout.FormatOf(disk).clusterSize;
     return (bytes + cluster - 1) / cluster * cluster;
 }
 
@@ -129,6 +159,8 @@ std::string CSetBuilder::OnDisk(int disk, const std::string& name) const
 
 void CSetBuilder::Build()
 {
+    if (m_bImages)
+        CheckImagesPossible();
     for (const std::string& warning : m_layout.m_warnings)
         m_out << "warning: " << warning << "\n";
     std::error_code error;
@@ -164,17 +196,20 @@ void CSetBuilder::Build()
 
         // Diskette 1 holds the setup program and its profile before anything
         // else; the profile names the diskettes, so plan until it fits.
-        std::int64_t reserved = Round(static_cast<std::int64_t>(m_setupSize));
+        std::int64_t reserved = Round(static_cast<std::int64_t>(m_setupSize), 1);
         for (int attempt = 0;; ++attempt) {
-            if (reserved > Capacity(1))
+            const int setupEntries = (m_setupName.empty() ? 0 : DirectoryEntriesFor(m_setupName)) +
+                                     DirectoryEntriesFor(m_profileName);
+            const int entryLimit = m_layout.FormatOf(1).fileEntries;
+            if (reserved > Capacity(1) || (entryLimit > 0 && setupEntries > entryLimit))
                 throw CInputError("the setup program (" + Thousands(m_setupSize) +
                                   " bytes) and its profile do not fit on diskette 1 (" +
                                   Thousands(static_cast<std::uint64_t>(Capacity(1))) +
                                   " bytes; FirstDisketteSize in [layout] sets its size)");
             Plan(reserved);
             m_profile = MakeProfile();
-            const std::int64_t needed =
-                Round(static_cast<std::int64_t>(m_setupSize)) + Round(static_cast<std::int64_t>(m_profile.size()));
+            const std::int64_t needed = Round(static_cast<std::int64_t>(m_setupSize), 1) +
+                                        Round(static_cast<std::int64_t>(m_profile.size()), 1);
             if (needed <= reserved)
                 break;
             if (attempt == 10)
@@ -183,6 +218,8 @@ void CSetBuilder::Build()
         }
         WriteSet();
         Verify();
+        if (m_bImages)
+            WriteImages();
         fs::remove_all(m_work, error);
         Commit();
     } catch (...) {
@@ -302,14 +339,15 @@ bool CSetBuilder::FindCut(const Item& item, std::uint64_t from, std::uint64_t li
 
 std::int64_t CSetBuilder::Capacity(int disk) const
 {
-    return disk == 1 && m_layout.m_nFirstDisketteSize > 0 ? m_layout.m_nFirstDisketteSize : m_layout.m_nDisketteSize;
+    return m_layout.FormatOf(disk).capacity;
 }
 
 void CSetBuilder::Plan(std::int64_t reserved)
 {
-    const std::int64_t cluster = m_layout.m_nClusterSize;
     m_used.assign(2, 0);
     m_used[1] = reserved;
+    m_entries.assign(2, 0);
+    m_entries[1] = (m_setupName.empty() ? 0 : DirectoryEntriesFor(m_setupName)) + DirectoryEntriesFor(m_profileName);
     int disk = 1;
     auto nextDisk = [&] {
         ++disk;
@@ -317,6 +355,13 @@ void CSetBuilder::Plan(std::int64_t reserved)
             throw CInputError("the set needs more than 99 diskettes; the setup program finds diskette folders "
                               "only by their two-digit number");
         m_used.push_back(0);
+        m_entries.push_back(0);
+    };
+    // Whether a file of this name and size still fits on the diskette.
+    auto fits = [&](std::int64_t bytes, const std::string& name) {
+        const int limit = m_layout.FormatOf(disk).fileEntries;
+        return Round(bytes, disk) <= Capacity(disk) - m_used[disk] &&
+               (limit == 0 || m_entries[disk] + DirectoryEntriesFor(name) <= limit);
     };
     if (m_layout.m_bSetupAlone)
         nextDisk();
@@ -326,30 +371,34 @@ void CSetBuilder::Plan(std::int64_t reserved)
             m.header.continues = 0;
         const LayoutItem& layoutItem = *item.layout;
         if (layoutItem.kind == LayoutItem::Kind::file) {
-            const std::int64_t need = Round(static_cast<std::int64_t>(item.size));
-            if (need > Capacity(disk) - m_used[disk])
+            const std::int64_t bytes = static_cast<std::int64_t>(item.size);
+            if (!fits(bytes, layoutItem.name))
                 nextDisk();
-            if (need > Capacity(disk) - m_used[disk])
+            if (!fits(bytes, layoutItem.name))
                 throw CInputError(m_layout.Where(layoutItem.line) + "'" + layoutItem.name + "' (" +
                                   Thousands(item.size) + " bytes) does not fit on one diskette; list it in an "
                                                          "archive, whose volumes can span diskettes");
             item.disk = disk;
-            m_used[disk] += need;
+            m_used[disk] += Round(bytes, disk);
+            m_entries[disk] += DirectoryEntriesFor(layoutItem.name);
             continue;
         }
         std::uint64_t from = 0;
         std::string name = layoutItem.name;
         for (;;) {
-            // The largest file that fits in the room left, less its signature.
+            // The largest file that fits in the room left, less its signature;
+            // none when the root folder is full.
+            const std::int64_t cluster = m_layout.FormatOf(disk).clusterSize;
             const std::int64_t room =
-                (Capacity(disk) - m_used[disk]) / cluster * cluster - static_cast<std::int64_t>(kSignatureSize);
+                fits(0, name) ? (Capacity(disk) - m_used[disk]) / cluster * cluster - static_cast<std::int64_t>(kSignatureSize)
+                              : 0;
             if (room >= static_cast<std::int64_t>(item.streamLength - from)) {
                 item.volumes.push_back({disk, name, from, item.streamLength});
                 break;
             }
             std::uint64_t cut = 0;
             if (room <= 0 || !FindCut(item, from, from + static_cast<std::uint64_t>(room), cut)) {
-                if (item.volumes.empty() && m_used[disk] > 0) {
+                if (item.volumes.empty() && (m_used[disk] > 0 || m_entries[disk] > 0)) {
                     nextDisk();  // start the archive on a fresh diskette
                     continue;
                 }
@@ -360,7 +409,8 @@ void CSetBuilder::Plan(std::int64_t reserved)
             for (Member& m : item.members)
                 if (m.dataAt <= cut && cut < m.dataEnd)
                     m.header.continues = 1;
-            m_used[disk] += Round(static_cast<std::int64_t>(kSignatureSize + cut - from));
+            m_used[disk] += Round(static_cast<std::int64_t>(kSignatureSize + cut - from), disk);
+            m_entries[disk] += DirectoryEntriesFor(name);
             from = cut;
             const char last = name.back();
             if (!((last >= '0' && last < '9') || (last >= 'A' && last < 'Z') || (last >= 'a' && last < 'z')))
@@ -372,7 +422,8 @@ void CSetBuilder::Plan(std::int64_t reserved)
             nextDisk();
         }
         const Volume& last = item.volumes.back();
-        m_used[disk] += Round(static_cast<std::int64_t>(kSignatureSize + last.to - last.from));
+        m_used[disk] += Round(static_cast<std::int64_t>(kSignatureSize + last.to - last.from), disk);
+        m_entries[disk] += DirectoryEntriesFor(last.name);
         item.disk = item.volumes.front().disk;
     }
     m_nDisks = disk;
@@ -417,19 +468,8 @@ std::string CSetBuilder::MakeProfile() const
         diskettes[std::atoi(e.key.c_str())] = {e.value, e.line};
     if (!m_layout.m_labelPattern.empty())
         for (int n = 1; n <= m_nDisks; ++n)
-            if (!diskettes.count(n)) {
-                std::string label;
-                for (std::size_t i = 0; i < m_layout.m_labelPattern.size(); ++i) {
-                    const char c = m_layout.m_labelPattern[i];
-                    if (c == '%' && i + 1 < m_layout.m_labelPattern.size()) {
-                        label += m_layout.m_labelPattern[i + 1] == 'd' ? std::to_string(n) : std::string("%");
-                        ++i;
-                    } else {
-                        label += c;
-                    }
-                }
-                diskettes[n] = {label + "|", 0};
-            }
+            if (!diskettes.count(n))
+                diskettes[n] = {DisketteLabel(n) + "|", 0};
     if (!diskettes.empty()) {
         text << "\r\n";
         section("diskettes");
@@ -466,6 +506,43 @@ std::string CSetBuilder::MakeProfile() const
         }
     }
     return text.str();
+}
+
+std::string CSetBuilder::DisketteLabel(int disk) const
+{
+    for (const ProfileEntry& e : m_layout.m_diskettes)
+        if (std::atoi(e.key.c_str()) == disk)
+            return SplitFields(e.value).at(0);
+    std::string label;
+    const std::string& pattern = m_layout.m_labelPattern;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '%' && i + 1 < pattern.size()) {
+            label += pattern[i + 1] == 'd' ? std::to_string(disk) : std::string("%");
+            ++i;
+        } else {
+            label += c;
+        }
+    }
+    return label;
+}
+
+std::vector<std::string> CSetBuilder::NamesOn(int disk) const
+{
+    std::vector<std::string> names;
+    if (disk == 1) {
+        if (!m_setupName.empty())
+            names.push_back(m_setupName);
+        names.push_back(m_profileName);
+    }
+    for (const Item& item : m_items) {
+        if (item.layout->kind == LayoutItem::Kind::file && item.disk == disk)
+            names.push_back(item.layout->name);
+        for (const Volume& v : item.volumes)
+            if (v.disk == disk)
+                names.push_back(v.name);
+    }
+    return names;
 }
 
 void CSetBuilder::WriteSet() const
@@ -573,11 +650,15 @@ void CSetBuilder::Verify() const
     // Every diskette holds no more than it can.
     for (int disk = 1; disk <= m_nDisks; ++disk) {
         std::int64_t used = 0;
-        for (const auto& entry : fs::directory_iterator(DiskFolder(disk)))
-            used += Round(static_cast<std::int64_t>(entry.file_size()));
-        if (used > Capacity(disk))
+        int entries = 0;
+        for (const auto& entry : fs::directory_iterator(DiskFolder(disk))) {
+            used += Round(static_cast<std::int64_t>(entry.file_size()), disk);
+            entries += DirectoryEntriesFor(entry.path().filename().string());
+        }
+        const int limit = m_layout.FormatOf(disk).fileEntries;
+        if (used > Capacity(disk) || (limit > 0 && entries > limit))
             throw CInputError("verification: diskette " + std::to_string(disk) + " holds " + Thousands(used) +
-                              " bytes, more than it can");
+                              " bytes in " + std::to_string(entries) + " root entries, more than it can");
     }
     // The profile reads back as written.
     CIniFile profile;
@@ -686,12 +767,104 @@ void CSetBuilder::PrintSummary() const
         }
         char folder[16];
         std::snprintf(folder, sizeof folder, "DISK%02d", disk);
+        const DisketteFormat format = m_layout.FormatOf(disk);
         m_out << folder << ": " << Thousands(static_cast<std::uint64_t>(m_used[disk])) << " of "
-              << Thousands(static_cast<std::uint64_t>(Capacity(disk))) << " bytes:";
+              << Thousands(static_cast<std::uint64_t>(Capacity(disk))) << " bytes"
+              << (format.medium ? std::string(" (") + format.medium->name + ")" : std::string()) << ":";
         for (const std::string& name : names)
             m_out << " " << name;
         m_out << "\n";
     }
     m_out << "Built " << m_nDisks << (m_nDisks == 1 ? " diskette" : " diskettes") << " in " << m_outDir
-          << "; every archive was read back and compared with its sources.\n";
+          << (m_bImages ? " (folders and images DISKnn.img)" : "")
+          << "; every archive was read back and compared with its sources"
+          << (m_bImages ? ", and every image with its folder" : "") << ".\n";
+}
+
+void CSetBuilder::CheckImagesPossible() const
+{
+    const std::string problem = ImageToolsProblem();
+    if (!problem.empty())
+        throw CInputError("--images: " + problem);
+    const bool firstOwn = m_layout.m_nFirstDisketteSize > 0;
+    for (int disk : {1, 2}) {
+        if (m_layout.FormatOf(disk).medium)
+            continue;
+        const bool first = disk == 1 && firstOwn;
+        const std::int64_t size = first ? m_layout.m_nFirstDisketteSize : m_layout.m_nDisketteSize;
+        throw CInputError("--images: " + std::string(first ? "FirstDisketteSize" : "the diskette size") + " of " +
+                          Thousands(static_cast<std::uint64_t>(size)) +
+                          " bytes fits no standard diskette; give the raw size or the file room of one: " + MediaList());
+    }
+}
+
+// Each image holds its diskette folder's files in the planned order, under
+// the label derived from the diskette's, with a serial number drawn from the
+// profile and the diskette's number: the same set gives the same numbers, and
+// the diskettes of a set differ, so that Windows sees each change.
+void CSetBuilder::WriteImages() const
+{
+    for (int disk = 1; disk <= m_nDisks; ++disk) {
+        DisketteImageSpec spec;
+        spec.medium = m_layout.FormatOf(disk).medium;
+        spec.label = VolumeLabelFor(DisketteLabel(disk), disk);
+        std::uint32_t hash = 2166136261u;
+        for (unsigned char c : m_profile + "/" + std::to_string(disk))
+            hash = (hash ^ c) * 16777619u;
+        spec.serial = hash;
+        spec.labelTime = kFirstFatTime;
+        for (const std::string& name : NamesOn(disk)) {
+            const std::string path = OnDisk(disk, name);
+            CFileStatus status;
+            if (!CFile::GetStatus(path.c_str(), status))
+                throw CInputError(path + ": cannot be examined");
+            const std::int64_t time = static_cast<std::int64_t>(status.m_mtime);
+            if (time < kFirstFatTime || time > kLastFatTime)
+                throw CInputError("--images: " + name + " of diskette " + std::to_string(disk) + " has the time " +
+                                  UtcText(time) + ", which a FAT diskette cannot hold (1980 to 2107); "
+                                  "give it another time (Time= in [layout])");
+            spec.labelTime = std::max(spec.labelTime, time);
+            spec.files.push_back(path);
+        }
+        char image[32];
+        std::snprintf(image, sizeof image, "DISK%02d.img", disk);
+        WriteDisketteImage(Join(m_partial, image), spec);
+        VerifyImage(disk, spec);
+    }
+}
+
+void CSetBuilder::VerifyImage(int disk, const DisketteImageSpec& spec) const
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "DISK%02d.img", disk);
+    const std::string path = Join(m_partial, name);
+    const std::string where = "verification: " + path + ": ";
+    CFatImage image;
+    image.Load(path);
+    const DisketteMedium& m = *spec.medium;
+    const CFatImage::Geometry& g = image.m_geometry;
+    if (image.m_nImageSize != static_cast<std::uint64_t>(m.RawSize()) || g.bytesPerSector != DisketteMedium::kSectorSize ||
+        g.sectors != m.sectors || g.sectorsPerCluster != m.sectorsPerCluster || g.rootEntries != m.rootEntries ||
+        g.fatSectors != m.fatSectors || g.fats != DisketteMedium::kFatCount ||
+        g.reservedSectors != DisketteMedium::kReservedSectors || g.mediaByte != m.mediaByte ||
+        g.sectorsPerTrack != m.sectorsPerTrack || g.heads != m.heads)
+        throw CInputError(where + "not formatted as a " + m.name + " diskette");
+    if (image.m_label != spec.label || image.m_nSerial != spec.serial)
+        throw CInputError(where + "its label or serial number reads back differently");
+    const std::vector<std::string> names = NamesOn(disk);
+    if (image.m_files.size() != names.size())
+        throw CInputError(where + "holds " + std::to_string(image.m_files.size()) + " files instead of " +
+                          std::to_string(names.size()));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const FatFileEntry& file = image.m_files[i];
+        const std::string source = OnDisk(disk, names[i]);
+        CFileStatus status;
+        if (file.name != names[i] || file.folder || !CFile::GetStatus(source.c_str(), status))
+            throw CInputError(where + "holds '" + file.name + "' where '" + names[i] + "' belongs");
+        if (file.time != static_cast<std::int64_t>(status.m_mtime) / 2 * 2)
+            throw CInputError(where + names[i] + " reads back with the time " + UtcText(file.time) + " instead of " +
+                              UtcText(status.m_mtime));
+        if (image.Read(file) != ReadWhole(source))
+            throw CInputError(where + names[i] + " reads back differently from " + source);
+    }
 }

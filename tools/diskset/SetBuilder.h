@@ -4,9 +4,12 @@
 // order, cutting archives into volumes where a diskette is full, writes the
 // folders DISK01, DISK02, ... with the setup program and its profile on the
 // first, reads everything back and compares it with the sources, and only
-// then moves the set into place. The set is built in OUTDIR.partial beside
+// then moves the set into place. With images, each diskette is also written
+// as a FAT12 image of its medium, DISK01.img, DISK02.img, ..., and read back
+// with diskset's own FAT reader. The set is built in OUTDIR.partial beside
 // OUTDIR and removed again when anything fails, so a folder named OUTDIR is
 // always a complete, checked set.
+#include "DisketteImage.h"
 #include "Layout.h"
 #include "archive/ArchiveFormat.h"
 
@@ -17,7 +20,8 @@
 
 class CSetBuilder {
 public:
-    CSetBuilder(const CLayout& layout, std::string outDir, bool replaceAnything, std::ostream& out);
+    CSetBuilder(const CLayout& layout, std::string outDir, bool replaceAnything, std::ostream& out,
+                bool images = false);
 
     // Throws CInputError or the framework's exceptions; nothing of OUTDIR
     // changes then.
@@ -53,11 +57,16 @@ private:
     void StampPlainFile(const Item& item) const;
     void Verify() const;
     void VerifyArchive(const Item& item) const;
+    void CheckImagesPossible() const;
+    void WriteImages() const;
+    void VerifyImage(int disk, const DisketteImageSpec& spec) const;
     void Commit() const;
     void PrintSummary() const;
 
-    std::int64_t Round(std::int64_t bytes) const;
+    std::int64_t Round(std::int64_t bytes, int disk) const;
     std::int64_t Capacity(int disk) const;
+    std::vector<std::string> NamesOn(int disk) const;  // the diskette's files, in order
+    std::string DisketteLabel(int disk) const;         // as the profile gives it; empty when none
     std::string DiskFolder(int disk) const;
     std::string OnDisk(int disk, const std::string& name) const;
 
@@ -66,6 +75,7 @@ private:
     std::string m_partial;
     std::string m_work;
     bool m_bReplaceAnything;
+    bool m_bImages;
     std::ostream& m_out;
 
     std::string m_setupName;
@@ -75,4 +85,5 @@ private:
     std::vector<Item> m_items;
     int m_nDisks = 0;
     std::vector<std::int64_t> m_used;  // per diskette, in whole clusters' bytes
+    std::vector<int> m_entries;        // per diskette, root-folder entries of its files
 };

@@ -1,5 +1,6 @@
 #include "SetReader.h"
 
+#include "FatImage.h"
 #include "IniFile.h"
 #include "Layout.h"
 #include "errors/XException.h"
@@ -140,6 +141,14 @@ int DisketteNumberOf(const std::string& folder)
     if (!std::isdigit(static_cast<unsigned char>(digits[0])) || !std::isdigit(static_cast<unsigned char>(digits[1])))
         return 0;
     return std::stoi(digits);
+}
+
+int DisketteImageNumberOf(const std::string& name)
+{
+    if (name.size() != 10 || !EqualNoCase(name.substr(0, 4), "DISK") || !EqualNoCase(name.substr(6), ".img") ||
+        !std::isdigit(static_cast<unsigned char>(name[4])) || !std::isdigit(static_cast<unsigned char>(name[5])))
+        return 0;
+    return (name[4] - '0') * 10 + (name[5] - '0');
 }
 
 std::string DisketteFolder(const std::string& folder, int n)
@@ -315,13 +324,11 @@ long AtoL(const std::string& text)
 
 } // namespace
 
-int TestSet(const std::string& dir, std::ostream& out, std::ostream& err)
+namespace {
+
+int TestFolders(const std::string& dir, std::ostream& out, std::ostream& err)
 {
     std::error_code ignored;
-    if (!fs::is_directory(dir, ignored)) {
-        err << dir << ": not a folder\n";
-        return 1;
-    }
     std::string base = dir;
     if (fs::is_directory(Join(dir, "DISK01"), ignored))
         base = Join(dir, "DISK01");
@@ -400,7 +407,7 @@ int TestSet(const std::string& dir, std::ostream& out, std::ostream& err)
         for (const std::string& folder : folders) {
             std::vector<std::string> here;
             for (const auto& entry : fs::directory_iterator(folder, ignored))
-                if (entry.is_regular_file(ignored))
+                if (entry.is_regular_file(ignored) && !DisketteImageNumberOf(entry.path().filename().string()))
                     here.push_back(entry.path().string());
             std::sort(here.begin(), here.end());
             for (const std::string& path : here) {
@@ -439,6 +446,91 @@ int TestSet(const std::string& dir, std::ostream& out, std::ostream& err)
         << (faults == 0 ? std::string("no faults") : std::to_string(faults) + (faults == 1 ? " fault" : " faults"))
         << "\n";
     return faults == 0 ? 0 : 1;
+}
+
+// Puts back the image's name where a message names the folder its files were
+// read into: ".../DISK02/PELTO.Z2" -> "OUT/DISK02.img:PELTO.Z2".
+std::string ShownAsImages(std::string text, const std::string& scratch, const std::string& dir)
+{
+    for (int n = 1; n <= 99; ++n) {
+        char folder[32], image[32];
+        std::snprintf(folder, sizeof folder, "DISK%02d", n);
+        std::snprintf(image, sizeof image, "DISK%02d.img", n);
+        const std::string from = Join(scratch, folder);
+        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+            const std::size_t end = at + from.size();
+            const bool inside = end < text.size() && (text[end] == '/' || text[end] == '\\');
+            const std::string to = Join(dir, image) + (inside ? ":" : "");
+            text.replace(at, from.size() + (inside ? 1 : 0), to);
+            at += to.size();
+        }
+    }
+    return text;
+}
+
+// Reads every DISKnn.img of dir with diskset's FAT reader into a folder
+// DISKnn of a scratch folder, then tests those as a set of diskette folders.
+int TestImages(const std::string& dir, const std::vector<std::string>& images, std::ostream& out, std::ostream& err)
+{
+    ScratchFolder unpacked;
+    int status = 0;
+    for (const std::string& path : images) {
+        const std::string name = fs::path(path).filename().string();
+        char folder[16];
+        std::snprintf(folder, sizeof folder, "DISK%02d", DisketteImageNumberOf(name));
+        const std::string into = Join(unpacked.Path(), folder);
+        try {
+            if (!fs::create_directory(into))
+                throw CInputError(path + ": a second image of diskette " + std::string(folder + 4));
+            CFatImage image;
+            image.Load(path);
+            image.ExtractTo(into);
+            out << path << ": " << image.m_geometry.sectors * image.m_geometry.bytesPerSector << " bytes, label '"
+                << image.m_label << "', " << image.m_files.size() << (image.m_files.size() == 1 ? " file" : " files")
+                << "\n";
+        } catch (const std::exception& e) {
+            err << e.what() << "\n";
+            status = 1;
+        }
+    }
+    std::ostringstream testOut, testErr;
+    if (TestFolders(unpacked.Path(), testOut, testErr) != 0)
+        status = 1;
+    out << ShownAsImages(testOut.str(), unpacked.Path(), dir);
+    err << ShownAsImages(testErr.str(), unpacked.Path(), dir);
+    return status;
+}
+
+} // namespace
+
+int TestSet(const std::string& dir, std::ostream& out, std::ostream& err)
+{
+    std::error_code ignored;
+    if (!fs::is_directory(dir, ignored)) {
+        err << dir << ": not a folder\n";
+        return 1;
+    }
+    std::vector<std::string> images;
+    bool folders = false, otherFiles = false;
+    for (const auto& entry : fs::directory_iterator(dir, ignored)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_regular_file(ignored) && DisketteImageNumberOf(name) > 0)
+            images.push_back(entry.path().string());
+        else if (entry.is_directory(ignored) && DisketteNumberOf(name) > 0)
+            folders = true;
+        else if (entry.is_regular_file(ignored))
+            otherFiles = true;
+    }
+    std::sort(images.begin(), images.end());
+    if (images.empty())
+        return TestFolders(dir, out, err);
+    int status = 0;
+    if (folders || otherFiles) {
+        out << "Diskette folders in " << dir << ":\n";
+        status = TestFolders(dir, out, err);
+        out << "Diskette images in " << dir << ":\n";
+    }
+    return TestImages(dir, images, out, err) != 0 ? 1 : status;
 }
 
 int ExtractArchive(const std::string& path, const std::string& dir, bool overwrite, std::ostream& out,

@@ -30,11 +30,16 @@ std::string DescribeException(const CException& e);
 
 // A folder named like a diskette of a set ("DISK01"): its number, else 0.
 int DisketteNumberOf(const std::string& folder);
+// A diskette image of a set ("DISK01.img", any case): its number, else 0.
+int DisketteImageNumberOf(const std::string& name);
 // The folder of diskette n next to folder ("DISK01" -> "DISK03"); folder
 // itself when its name does not end in a diskette number.
 std::string DisketteFolder(const std::string& folder, int n);
 
 // The commands; each returns the program's exit status (0 fine, 1 faults).
+// TestSet takes a folder of diskette folders (DISK01, ...), one diskette's
+// folder, and a folder of diskette images (DISK01.img, ...); a folder with
+// both has both tested.
 int ListArchive(const std::string& path, std::ostream& out, std::ostream& err);
 int TestSet(const std::string& dir, std::ostream& out, std::ostream& err);
 int ExtractArchive(const std::string& path, const std::string& dir, bool overwrite, std::ostream& out,
