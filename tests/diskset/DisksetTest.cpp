@@ -136,6 +136,39 @@ TEST_F(DisksetFixture, BuiltSetReadsBackThroughTheSetupProgramsReader)
 
 // The profile is named after the setup program and gives every item what
 // the setup program reads: size, kind, member count, diskette, destination.
+// A Windows setup program must carry the run-from-swap flags, or Windows
+// pages it in from diskette 1 after the user has changed it; a file that is
+// no Windows program at all only gets a warning.
+TEST_F(DisksetFixture, SetupProgramWithoutRunFromSwapFlagsIsRefused)
+{
+    const auto program = [](std::uint16_t characteristics) {
+        std::string bytes(0x200, '\0');
+        bytes[0] = 'M';
+        bytes[1] = 'Z';
+        bytes[0x3C] = static_cast<char>(0x80);
+        bytes.replace(0x80, 4, std::string("PE\0\0", 4));
+        bytes[0x80 + 4 + 18] = static_cast<char>(characteristics & 0xFF);
+        bytes[0x80 + 4 + 19] = static_cast<char>(characteristics >> 8);
+        return bytes;
+    };
+    WriteFileBytes(dir / "src/SETUP.EXE", program(0x0102));
+    Outcome refused = Build(Layout(""));
+    EXPECT_EQ(1, refused.status);
+    EXPECT_NE(std::string::npos, refused.err.find("run-from-swap")) << refused.err;
+    EXPECT_FALSE(fs::exists(dir / "out"));
+
+    WriteFileBytes(dir / "src/SETUP.EXE", program(0x0102 | 0x0400));
+    EXPECT_EQ(1, Build(Layout("")).status) << "the network flag is missing";
+
+    WriteFileBytes(dir / "src/SETUP.EXE", program(0x0102 | 0x0C00));
+    Outcome built = Build(Layout(""));
+    EXPECT_EQ(0, built.status) << built.err;
+    EXPECT_EQ(std::string::npos, built.out.find("not a Windows program"));
+
+    WriteFileBytes(dir / "src/SETUP.EXE", "MZ setup program");
+    EXPECT_NE(std::string::npos, Build(Layout("")).out.find("not a Windows program"));
+}
+
 TEST_F(DisksetFixture, ProfileDescribesTheSet)
 {
     ASSERT_EQ(0, Build(Layout("")).status);

@@ -2,6 +2,7 @@
 
 #include "FatImage.h"
 #include "SetReader.h"
+#include "SetupProgram.h"
 #include "archive/Codec.h"
 #include "archive/MultiFile.h"
 
@@ -139,6 +140,24 @@ CSetBuilder::CSetBuilder(const CLayout& layout, std::string outDir, bool replace
     m_work = Join(m_partial, "_work");
 }
 
+void CSetBuilder::CheckSetupProgram() const
+{
+    if (m_layout.m_setupProgram.empty())
+        return;
+    switch (ExamineSetupProgram(m_layout.m_setupProgram)) {
+    case SetupProgramKind::runsFromSwap:
+        break;
+    case SetupProgramKind::pagedFromItsDisk:
+        throw CInputError(m_layout.m_setupProgram +
+                          ": the setup program lacks the run-from-swap flags (removable and network media) in its "
+                          "file header: Windows would page it in from diskette 1 after the user has changed it; "
+                          "set them with scripts/pe-swaprun.py (strip removes them)");
+    case SetupProgramKind::notWindowsProgram:
+        m_out << "warning: " << m_layout.m_setupProgram << ": the setup program is not a Windows program\n";
+        break;
+    }
+}
+
 std::int64_t CSetBuilder::Round(std::int64_t bytes, int disk) const
 {
     const std::int64_t cluster = m_layout.FormatOf(disk).clusterSize;
@@ -161,6 +180,7 @@ void CSetBuilder::Build()
 {
     if (m_bImages)
         CheckImagesPossible();
+    CheckSetupProgram();
     for (const std::string& warning : m_layout.m_warnings)
         m_out << "warning: " << warning << "\n";
     std::error_code error;

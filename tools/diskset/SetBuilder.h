@@ -57,6 +57,8 @@ private:
     void StampPlainFile(const Item& item) const;
     void Verify() const;
     void VerifyArchive(const Item& item) const;
+    // Refuses a Windows program without the run-from-swap flags.
+    void CheckSetupProgram() const;
     void CheckImagesPossible() const;
     void WriteImages() const;
     void VerifyImage(int disk, const DisketteImageSpec& spec) const;
