@@ -38,6 +38,7 @@ build: deps configure
 	cmake --build $(WIN64) -j $(JOBS)
 	cmake --build $(WIN32) -j $(JOBS)
 	@scripts/check-imports.sh $(WIN64) $(WIN32)
+	@scripts/check-layers.sh
 
 test: build
 	@scripts/run-tests.sh $(HOST) $(WIN64)
