@@ -56,7 +56,7 @@ bench: deps $(HOST)/CMakeCache.txt $(WIN64)/CMakeCache.txt
 	@scripts/install-deps.sh bench
 	cmake --build $(HOST) -j $(JOBS) --target archive_bench diskset bench_product
 	cmake --build $(WIN64) -j $(JOBS) --target install_exe profile_writes
-	$(HOST)/tests/archive/archive_bench
+	$(HOST)/bench/archive_bench
 	@scripts/bench.sh $(HOST) $(WIN64) $(BUILD)/bench $(BENCH_RUNS)
 
 FUZZ_SECONDS ?= 60

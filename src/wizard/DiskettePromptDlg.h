@@ -4,7 +4,7 @@
 // inserts the diskette, or types or browses to another location; OK is taken
 // only when the file is found there, and Cancel refuses. It has no More button:
 // the whole dialog is always shown.
-#include "errors/ErrorDialog.h"
+#include "ui/ExpandingDialog.h"
 #include "system/PathName.h"
 
 #include <string>

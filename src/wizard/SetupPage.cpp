@@ -174,9 +174,9 @@ BOOL CSetupPage::OnCommand(UINT id, UINT code, HWND control)
 void CSetupPage::OnActivateApp(BOOL active, DWORD threadId)
 {
     if (CMainWnd* background = &m_wizard.GetBackground(); background->m_hWnd) {
-        if (CPalette* palette = background->GetPalette(); palette && palette->GetSafeHandle()) {
+        if (CPalette* palette = background->GetPalette(); palette && palette->Get()) {
             CClientDC dc(m_hWnd);
-            HPALETTE old = ::SelectPalette(dc.Get(), palette->GetSafeHandle(), FALSE);
+            HPALETTE old = ::SelectPalette(dc.Get(), palette->Get(), FALSE);
             ::RealizePalette(dc.Get());
             if (old)
                 ::SelectPalette(dc.Get(), old, FALSE);

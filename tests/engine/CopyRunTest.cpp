@@ -173,6 +173,13 @@ protected:
     CFakeHost m_host;
 };
 
+TEST(RunStateTest, InstallLogIsPeltoLogInTheWindowsDirectory)
+{
+    char windows[MAX_PATH];
+    const std::string folder(windows, ::GetWindowsDirectoryA(windows, MAX_PATH));
+    EXPECT_EQ(folder + "\\pelto.log", CRunState().m_logPath.GetPath());
+}
+
 // An archive over three diskettes found in the sibling folders of DISK01, a
 // plain file, newer files at the destination and in the System folder that
 // stay, and items that install nothing.
