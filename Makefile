@@ -42,6 +42,7 @@ build: deps configure
 	cmake --build $(WIN64) -j $(JOBS)
 	cmake --build $(WIN32) -j $(JOBS)
 	@scripts/check-imports.sh $(WIN64) $(WIN32)
+	@scripts/check-layers.sh
 
 test: build
 	@scripts/run-tests.sh $(HOST) $(WIN64) $(WIN32)
@@ -62,7 +63,7 @@ bench: deps $(HOST)/CMakeCache.txt $(WIN64)/CMakeCache.txt
 	@scripts/install-deps.sh bench
 	cmake --build $(HOST) -j $(JOBS) --target archive_bench diskset bench_product
 	cmake --build $(WIN64) -j $(JOBS) --target install_exe profile_writes
-	$(HOST)/tests/archive/archive_bench
+	$(HOST)/bench/archive_bench
 	@scripts/bench.sh $(HOST) $(WIN64) $(BUILD)/bench $(BENCH_RUNS)
 
 FUZZ_SECONDS ?= 60

@@ -17,9 +17,9 @@ mkdir -p "$3"
 out=$(cd "$3" && pwd)
 runs=${4:-5}
 diskset="$host_dir/tools/diskset/diskset"
-generator="$host_dir/tests/archive/bench_product"
+generator="$host_dir/bench/bench_product"
 setup="$win_dir/src/app/INSTALL.EXE"
-replay="$win_dir/tests/bench/profile_writes.exe"
+replay="$win_dir/bench/profile_writes.exe"
 results="$out/results.txt"
 # An installer that shows a message in spite of its silent switch waits for
 # ever; it is stopped after this many seconds and the benchmark fails.

@@ -4,7 +4,7 @@
 # TARGET is archive, fields, layout or image (all four when none is given); each
 # runs for SECONDS, or for FUZZ_RUNS executions when that is set in the
 # environment. Each target's corpus grows in BUILD_DIR/fuzz-corpus/TARGET
-# (seeded from tests/fuzz/corpus/TARGET); a crashing input is kept in
+# (seeded from fuzz/corpus/TARGET); a crashing input is kept in
 # BUILD_DIR/fuzz-artifacts and the exit status is non-zero. libFuzzer's final
 # statistics (executions, coverage) are printed for each target.
 set -eu
@@ -38,7 +38,7 @@ for target in $targets; do
     corpus="$build_dir/fuzz-corpus/$target"
     mkdir -p "$corpus" "$artifacts" "$work/$target"
     echo "Fuzzing $target for $what (corpus $corpus)"
-    TMPDIR="$work/$target" "$build_dir/tests/fuzz/${target}_fuzz" $limit -rss_limit_mb=1024 -max_len=$max_len \
+    TMPDIR="$work/$target" "$build_dir/fuzz/${target}_fuzz" $limit -rss_limit_mb=1024 -max_len=$max_len \
         -timeout=20 -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
-        "$corpus" "$source_dir/tests/fuzz/corpus/$target"
+        "$corpus" "$source_dir/fuzz/corpus/$target"
 done

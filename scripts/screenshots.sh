@@ -15,7 +15,7 @@ mkdir -p "$2"
 out_dir=$(cd "$2" && pwd)
 showcase="$build_dir/tests/ui/ui_showcase.exe"
 [ -f "$showcase" ] || { echo "screenshots: $showcase is missing (build target ui_showcase)" >&2; exit 1; }
-page_shots="$build_dir/tests/wizard/page_shots.exe"
+page_shots="$build_dir/tools/screenshots/page_shots.exe"
 [ -f "$page_shots" ] || { echo "screenshots: $page_shots is missing (build target page_shots)" >&2; exit 1; }
 
 n=$((100 + $$ % 800))

@@ -1,35 +1,15 @@
 #include "engine/ArchiveItem.h"
 
-#include "app/SetupApp.h"
+#include "engine/CopyStep.h"
 #include "engine/InstallFile.h"
-#include "errors/ErrorDialog.h"
+#include "engine/RunState.h"
 #include "profile/Destinations.h"
 #include "profile/ProfileFields.h"
 #include "profile/ProfileSection.h"
 #include "profile/ProfileString.h"
-#include "res/resource.h"
-#include "wizard/Pages.h"
 
 #include <algorithm>
 #include <new>
-
-namespace {
-
-// The copy page's current file while one member is installed; cleared
-// however the installation ends, so the page never looks at a file that is
-// gone.
-class CCurrentFileScope {
-public:
-    CCurrentFileScope(CCopyPage& page, CInstallFile& file) noexcept : m_page(page) { m_page.m_pCurrentFile = &file; }
-    ~CCurrentFileScope() { m_page.m_pCurrentFile = nullptr; }
-    CCurrentFileScope(const CCurrentFileScope&) = delete;
-    CCurrentFileScope& operator=(const CCurrentFileScope&) = delete;
-
-private:
-    CCopyPage& m_page;
-};
-
-} // namespace
 
 bool CArchiveItem::SortsAfter(const CArchiveItem& other) const noexcept
 {
@@ -82,60 +62,74 @@ std::uint32_t CArchiveItemList::TotalBytes() const noexcept
 
 // ---- Installation ------------------------------------------------------------
 
-void CArchiveItem::Install(CCopyPage& page)
+namespace {
+
+// The item's copy step for the length of its installation.
+class CItemStepScope {
+public:
+    CItemStepScope(CCopyStep*& pStep, CCopyStep& step) noexcept : m_pStep(pStep) { m_pStep = &step; }
+    ~CItemStepScope() { m_pStep = nullptr; }
+    CItemStepScope(const CItemStepScope&) = delete;
+    CItemStepScope& operator=(const CItemStepScope&) = delete;
+
+private:
+    CCopyStep*& m_pStep;
+};
+
+} // namespace
+
+void CArchiveItem::Install(CCopyStep& step)
 {
-    CSetupApp& app = SetupApp();
+    CRunState& run = step.GetRun();
+    const CItemStepScope current(m_pStep, step);
     m_nBlockSize = kBlockSize;
-    CPathName path = *app.m_pSourceDir;
+    CPathName path = run.m_sourceDir;
     path.SetFileName(m_strName);
     try {
-        if (!app.LocateSourceFile(m_strName, m_nDisk)) {
-            app.m_bSuccess = FALSE;
+        if (!step.LocateSourceFile(m_strName, m_nDisk)) {
+            run.m_bSuccess = FALSE;
             AfxThrowUserException();
         }
         // The source directory may have moved to another diskette.
-        path = *app.m_pSourceDir;
-        if (!path.SetFileName(m_strName))
-            AfxThrowFileException(CFileException::badPath, -1, app.m_pSourceDir->GetPath() + m_strName);
+        path = step.SourcePath(m_strName);
         switch (m_nKind) {
         case kPlainFile:
             if (m_nDest == DEST_NONE) {
-                page.m_nFinishedBytes += static_cast<std::uint32_t>(m_nSize);
+                step.AddFinishedBytes(static_cast<std::uint32_t>(m_nSize));
                 break;
             }
             OpenRead(path.GetPath(), true);
-            InstallPlainFile(page);
+            InstallPlainFile(step);
             break;
         case kArchive:
             OpenArchive(path.GetPath());
-            InstallArchive(page);
+            InstallArchive(step);
             break;
         default:
             break;
         }
     } catch (const CUserException&) {
-        app.m_bSuccess = FALSE;
-        page.MarkFailed();
+        run.m_bSuccess = FALSE;
     } catch (const CException& e) {
-        if (!ErrorQuery(IDS_CANNOT_INSTALL_FILES_FROM, e, path.GetPath().c_str()))
-            app.m_bSuccess = FALSE;
+        if (!step.GetHost().ContinueAfterError(e, path.GetPath()))
+            run.m_bSuccess = FALSE;
         else
-            app.m_bItemsSkipped = TRUE;
+            run.m_bItemsSkipped = TRUE;
     } catch (const std::bad_alloc&) {
-        if (!ErrorQuery(IDS_CANNOT_INSTALL_FILES_FROM, CMemoryException(), path.GetPath().c_str()))
-            app.m_bSuccess = FALSE;
+        if (!step.GetHost().ContinueAfterError(CMemoryException(), path.GetPath()))
+            run.m_bSuccess = FALSE;
         else
-            app.m_bItemsSkipped = TRUE;
+            run.m_bItemsSkipped = TRUE;
     }
     // Closed quietly: nothing was written to it. (CArchiveFile::Abort only
     // stops a running codec.)
     CSetupFile::Abort();
 }
 
-void CArchiveItem::InstallPlainFile(CCopyPage& page)
+void CArchiveItem::InstallPlainFile(CCopyStep& step)
 {
-    CInstallFile file(this);
-    file.SetRestartFlag(&SetupApp().m_bRestartNeeded);
+    CInstallFile file(this, &step);
+    file.SetRestartFlag(&step.GetRun().m_bRestartNeeded);
     file.SetName(GetPathName());
     MemberHeader& header = file.Header();
     header.destination = m_nDest;
@@ -145,21 +139,21 @@ void CArchiveItem::InstallPlainFile(CCopyPage& page)
     header.checksum = 0;
     file.FromFileStatus();
 
-    CCurrentFileScope current(page, file);
+    const CCopyStep::CFileScope current(step, file);
     file.Install();
-    page.m_nFinishedBytes += header.size;
+    step.AddFinishedBytes(header.size);
 }
 
-void CArchiveItem::InstallArchive(CCopyPage& page)
+void CArchiveItem::InstallArchive(CCopyStep& step)
 {
-    CSetupApp& app = SetupApp();
-    CInstallFile file(this);
-    file.SetRestartFlag(&app.m_bRestartNeeded);
+    CRunState& run = step.GetRun();
+    CInstallFile file(this, &step);
+    file.SetRestartFlag(&run.m_bRestartNeeded);
     while (NextMember(file)) {
-        PumpMessagesIfDue();
-        if (!app.m_bSuccess)
+        step.GetHost().LetMessagesThrough(TRUE);
+        if (!run.m_bSuccess)
             break;
-        CCurrentFileScope current(page, file);
+        const CCopyStep::CFileScope current(step, file);
         if (file.Header().destination == DEST_NONE) {
             // Not installed, but its packed data is read past, so that the
             // next header is found where it lies.
@@ -169,27 +163,23 @@ void CArchiveItem::InstallArchive(CCopyPage& page)
         } else {
             file.Install();
         }
-        page.m_nFinishedBytes += file.Header().size;
+        step.AddFinishedBytes(file.Header().size);
     }
 }
 
 void CArchiveItem::OnBlockBoundary()
 {
-    if (!SetupApp().m_bSuccess)
-        return;
-    if (CCopyPage* page = GetCurrentCopyPage())
-        page->Progress();
+    if (m_pStep && m_pStep->GetRun().m_bSuccess)
+        m_pStep->OnProgress(*this);
 }
 
 bool CArchiveItem::FindNextVolume(const std::string& name, std::string& path)
 {
-    CSetupApp& app = SetupApp();
-    ++m_nDisk;
-    if (!app.LocateSourceFile(name, m_nDisk))
+    if (!m_pStep)
         return false;
-    CPathName next = *app.m_pSourceDir;
-    if (!next.SetFileName(name))
-        AfxThrowFileException(CFileException::badPath, -1, app.m_pSourceDir->GetPath() + name);
-    path = next.GetPath();
+    ++m_nDisk;
+    if (!m_pStep->LocateSourceFile(name, m_nDisk))
+        return false;
+    path = m_pStep->SourcePath(name).GetPath();
     return true;
 }

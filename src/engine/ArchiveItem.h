@@ -3,14 +3,12 @@
 // each file group's section, and the list of them in diskette order. The
 // list owns its items.
 //
-// An item installs itself from the source directory of the application,
-// member by member, feeding the copy page's progress. Install reports what
-// goes wrong itself and records a failure of the run in m_bSuccess; nothing
-// escapes it.
+// An item installs itself from the run's source directory, member by member,
+// for the copy step that runs it, feeding its host's progress. Install
+// reports what goes wrong through the host and records a failure in the run's
+// m_bSuccess; nothing escapes it.
 #include "archive/ArchiveFile.h"
-#include "engine/ScratchFiles.h"
 #include "profile/FileGroupMap.h"
-#include "profile/LogLineWriter.h"
 #include "system/PathName.h"
 
 #include <cstdint>
@@ -18,7 +16,7 @@
 #include <memory>
 #include <string>
 
-class CCopyPage;
+class CCopyStep;
 
 class CArchiveItem : public CArchiveFile {
 public:
@@ -33,15 +31,15 @@ public:
     // reported with the item's path, and the user chooses between going on
     // with the next item and failing the run. The item's file is closed
     // afterwards.
-    void Install(CCopyPage& page);
+    void Install(CCopyStep& step);
     // The two kinds; the file is open.
-    void InstallPlainFile(CCopyPage& page);
-    void InstallArchive(CCopyPage& page);
+    void InstallPlainFile(CCopyStep& step);
+    void InstallArchive(CCopyStep& step);
 
-    // Every 4096 bytes of packed data: the copy page's progress, while the
+    // Every 4096 bytes of packed data: the copy step's progress, while the
     // run has not failed.
     void OnBlockBoundary() override;
-    // The next volume is on the next diskette: the application locates it
+    // The next volume is on the next diskette: the copy step locates it
     // there (asking for the diskette when needed); FALSE when the user
     // refused.
     bool FindNextVolume(const std::string& name, std::string& path) override;
@@ -60,6 +58,9 @@ public:
     std::int16_t m_nDest = 0;     // plain file: the destination of the copy
     std::string m_strComment;
     CFileGroup* m_pGroup = nullptr;  // the group whose section lists the item; not owned
+
+private:
+    CCopyStep* m_pStep = nullptr;  // the copy step while it installs the item; not owned
 };
 
 class CArchiveItemList {
@@ -82,12 +83,6 @@ public:
     std::size_t GetCount() const noexcept { return m_items.size(); }
     List::const_iterator begin() const noexcept { return m_items.begin(); }
     List::const_iterator end() const noexcept { return m_items.end(); }
-
-    // What earlier runs left beside the files this run installs.
-    CScratchFiles m_scratchFiles;
-    // The install log's per-file lines (the copy step has them written on a
-    // thread of their own while it runs).
-    CLogLineWriter m_logLines;
 
 private:
     void Insert(std::unique_ptr<CArchiveItem> item);

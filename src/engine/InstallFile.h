@@ -9,13 +9,14 @@
 // its path never goes without one of the two.
 //
 // The rules report a replacement that waits for the next start of Windows
-// through a flag the owner hands over (SetRestartFlag): the application gives
-// its m_bRestartNeeded. The flag is only ever raised.
+// through a flag the owner hands over (SetRestartFlag): the copy step gives
+// the run's m_bRestartNeeded. The flag is only ever raised.
 #include "archive/MemberFile.h"
 #include "profile/Destinations.h"
 #include "system/PathName.h"
 
 class CArchiveItem;
+class CCopyStep;
 
 // The call that asks Windows to rename a file at its next start
 // (MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT).
@@ -24,8 +25,13 @@ using DelayedMoveFunction = BOOL(WINAPI*)(LPCSTR source, LPCSTR target, DWORD fl
 class CInstallFile : public CMemberFile {
 public:
     // The scratch file stays open after its expansion until the rules have
-    // given it its name.
-    explicit CInstallFile(CArchiveItem* pItem = nullptr) noexcept : m_pItem(pItem) { KeepOutputOpen(true); }
+    // given it its name. Install and its steps need the copy step; the rules
+    // alone do not.
+    explicit CInstallFile(CArchiveItem* pItem = nullptr, CCopyStep* pStep = nullptr) noexcept
+        : m_pItem(pItem), m_pStep(pStep)
+    {
+        KeepOutputOpen(true);
+    }
 
     // Raised to TRUE when a replacement has been scheduled; not owned.
     void SetRestartFlag(BOOL* pRestartNeeded) noexcept { m_pRestartNeeded = pRestartNeeded; }
@@ -89,6 +95,9 @@ private:
     void ReplaceInUse(const CPathName& existing);
     void DiscardAside(const CPathName& aside) const;
 
+    // The copy step that installs the member: the run's destinations,
+    // targets and install log, its scratch files and log-line writer; not owned.
+    CCopyStep* m_pStep;
     BOOL* m_pRestartNeeded = nullptr;
     // The directory PrepareDestination last created or entered.
     CPathName m_preparedDirectory;

@@ -6,73 +6,6 @@
 #include <algorithm>
 #include <cstring>
 
-// ---- CExpandingDialog ----------------------------------------------------
-
-BOOL CExpandingDialog::OnInitDialog()
-{
-    const BOOL result = CDialog::OnInitDialog();
-    m_rcFull = GetWindowRect();
-    m_bExpanded = 1;
-    Toggle();
-    return result;
-}
-
-void CExpandingDialog::Toggle()
-{
-    RECT size{};
-    RECT visible{};
-    if (m_bExpanded) {
-        HWND corner = GetDlgItem(IDC_ERROR_CORNER);
-        if (!corner)
-            return;
-        RECT rc{};
-        ::GetWindowRect(corner, &rc);
-        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
-        size = RECT{0, 0, rc.right, rc.bottom};
-        ::AdjustWindowRectEx(&size, static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)), FALSE,
-                             static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_EXSTYLE)));
-        visible = size;
-        ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&visible), 2);
-    } else {
-        size = m_rcFull;
-        visible = GetWindowRect();
-    }
-    ::SetWindowPos(m_hWnd, nullptr, 0, 0, size.right - size.left, size.bottom - size.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        RECT rc{};
-        ::GetWindowRect(child, &rc);
-        const POINT topLeft{rc.left, rc.top};
-        const POINT bottomRight{rc.right, rc.bottom};
-        if (::PtInRect(&visible, topLeft) && ::PtInRect(&visible, bottomRight))
-            continue;
-        ::EnableWindow(child, !m_bExpanded);
-    }
-    m_bExpanded = !m_bExpanded;
-}
-
-BOOL CExpandingDialog::OnCommand(UINT id, UINT code, HWND control)
-{
-    if (id == IDC_ERROR_MORE && code == BN_CLICKED) {
-        OnMore();
-        return TRUE;
-    }
-    return CDialog::OnCommand(id, code, control);
-}
-
-void CExpandingDialog::OnMore()
-{
-    Toggle();
-    std::string caption = GetDlgItemText(IDC_ERROR_MORE);
-    const char* from = m_bExpanded ? ">>" : "<<";
-    const char* to = m_bExpanded ? "<<" : ">>";
-    const std::size_t at = caption.find(from);
-    if (at == std::string::npos)
-        return;
-    caption.replace(at, 2, to);
-    SetDlgItemText(IDC_ERROR_MORE, caption.c_str());
-}
-
 // ---- CErrorDialog --------------------------------------------------------
 
 CErrorDialog::CErrorDialog(CWnd* parent)
@@ -80,7 +13,7 @@ CErrorDialog::CErrorDialog(CWnd* parent)
 {
     const CClientDC screen(nullptr);
     const int height = -::MulDiv(8, ::GetDeviceCaps(screen.Get(), LOGPIXELSY), 72);
-    m_font.Attach(::CreateFontA(height, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    m_font.Reset(::CreateFontA(height, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial"));
 }
 
@@ -108,7 +41,7 @@ BOOL CErrorDialog::OnInitDialog()
         ::ShowWindow(GetDlgItem(IDCANCEL), SW_HIDE);
     }
     for (int id : {IDC_ERROR_INFO, IDC_ERROR_TEXT})
-        ::SendMessageA(GetDlgItem(id), WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetSafeHandle()), TRUE);
+        ::SendMessageA(GetDlgItem(id), WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), TRUE);
     FitHeading();
     CenterWindow();
     return result;
@@ -163,7 +96,7 @@ HBRUSH CErrorDialog::OnCtlColor(HDC dc, HWND control, UINT message)
 {
     if (control && control == GetDlgItem(IDC_ERROR_TEXT)) {
         ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-        return m_brush.GetSafeHandle();
+        return m_brush.Get();
     }
     return CExpandingDialog::OnCtlColor(dc, control, message);
 }

@@ -42,7 +42,7 @@ public:
     void SetDialogBkColor(COLORREF background = RGB(192, 192, 192), COLORREF text = RGB(0, 0, 0));
     COLORREF GetDialogBkColor() const noexcept { return m_crDialogBk; }
     COLORREF GetDialogTextColor() const noexcept { return m_crDialogText; }
-    HBRUSH GetDialogBkBrush() const noexcept { return m_dialogBrush.GetSafeHandle(); }
+    HBRUSH GetDialogBkBrush() const noexcept { return m_dialogBrush.Get(); }
 
     HINSTANCE m_hInstance = nullptr;
     std::string m_strCmdLine;  // the command line after the program name

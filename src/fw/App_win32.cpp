@@ -74,7 +74,7 @@ void CWinApp::SetDialogBkColor(COLORREF background, COLORREF text)
 {
     m_crDialogBk = background;
     m_crDialogText = text;
-    m_dialogBrush.Attach(::CreateSolidBrush(background));
+    m_dialogBrush.Reset(::CreateSolidBrush(background));
     AfxHookDialogColors();
 }
 

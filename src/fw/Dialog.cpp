@@ -34,36 +34,6 @@ void DDX_Text(CDataExchange* dx, int id, std::string& value)
         ::SetWindowTextA(control, value.c_str());
 }
 
-void DDX_Check(CDataExchange* dx, int id, int& value)
-{
-    HWND control = dx->PrepareCtrl(id);
-    if (dx->m_bSaveAndValidate)
-        value = static_cast<int>(::SendMessageA(control, BM_GETCHECK, 0, 0));
-    else
-        ::SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(value), 0);
-}
-
-void DDX_Radio(CDataExchange* dx, int id, int& value)
-{
-    HWND first = dx->PrepareCtrl(id);
-    if (dx->m_bSaveAndValidate)
-        value = -1;
-    int index = 0;
-    for (HWND control = first; control; control = ::GetWindow(control, GW_HWNDNEXT)) {
-        if (control != first && (::GetWindowLongA(control, GWL_STYLE) & WS_GROUP))
-            break;
-        if (!(::SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON))
-            continue;
-        if (dx->m_bSaveAndValidate) {
-            if (::SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED)
-                value = index;
-        } else {
-            ::SendMessageA(control, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
-        }
-        ++index;
-    }
-}
-
 // ---- Dialogs -------------------------------------------------------------
 
 HWND CDialog::OwnerWindow() const noexcept

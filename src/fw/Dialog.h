@@ -27,11 +27,6 @@ public:
 
 // The text of a control.
 void DDX_Text(CDataExchange* dx, int id, std::string& value);
-// A check box: 0 cleared, 1 checked, 2 indeterminate.
-void DDX_Check(CDataExchange* dx, int id, int& value);
-// A group of radio buttons starting at `id`: the zero-based index of the one
-// checked, -1 when none is.
-void DDX_Radio(CDataExchange* dx, int id, int& value);
 
 class CDialog : public CWnd {
 public:

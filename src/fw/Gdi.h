@@ -5,32 +5,28 @@
 
 #include <windows.h>
 
-// A GDI object (font, brush, palette, bitmap) deleted with DeleteObject.
+// A GDI object (font, brush, palette, bitmap) deleted with DeleteObject; the
+// same vocabulary as CUniqueHandle (Get, Release, Reset).
 template <class THandle>
 class CGdiObject {
 public:
     explicit CGdiObject(THandle handle = nullptr) noexcept : m_hObject(handle) {}
-    CGdiObject(CGdiObject&& other) noexcept : m_hObject(other.Detach()) {}
+    CGdiObject(CGdiObject&& other) noexcept : m_hObject(other.Release()) {}
     CGdiObject& operator=(CGdiObject&& other) noexcept
     {
-        Attach(other.Detach());
+        Reset(other.Release());
         return *this;
     }
-    ~CGdiObject() { DeleteObject(); }
+    ~CGdiObject() { Reset(); }
 
-    THandle GetSafeHandle() const noexcept { return m_hObject; }
-    // Takes ownership of `handle`, deleting the handle held before.
-    void Attach(THandle handle) noexcept
-    {
-        DeleteObject();
-        m_hObject = handle;
-    }
-    THandle Detach() noexcept { return std::exchange(m_hObject, nullptr); }
-    void DeleteObject() noexcept
+    THandle Get() const noexcept { return m_hObject; }
+    THandle Release() noexcept { return std::exchange(m_hObject, nullptr); }
+    // Deletes the handle held, if any, and takes `handle`.
+    void Reset(THandle handle = nullptr) noexcept
     {
         if (m_hObject)
             ::DeleteObject(m_hObject);
-        m_hObject = nullptr;
+        m_hObject = handle;
     }
 
 private:

@@ -13,7 +13,7 @@ struct CFileGroup {
     std::string m_strKey;
     std::string m_strText1;
     std::string m_strText2;
-    int m_bSelected = 0;  // the group's files are to be installed
+    BOOL m_bSelected = FALSE;  // the group's files are to be installed
     // Membership in installation types 1, 2 and 3.
     int m_bTypeFlag1 = 0;
     int m_bTypeFlag2 = 0;

@@ -10,13 +10,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-CPathName GetInstallLogPath()
-{
-    CPathName log(CPathName::pathWindowsDir);
-    log.SetFileName("pelto.log");
-    return log;
-}
-
 namespace {
 
 // The longest value the program's reader gives back whole (CProfileString).

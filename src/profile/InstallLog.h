@@ -24,9 +24,6 @@ class CTargetMap;
 // Room of the buffer a log line's value is formatted into: 511 characters.
 constexpr std::size_t kLogLineSize = 512;
 
-// The install log's path: "pelto.log" in the Windows directory.
-CPathName GetInstallLogPath();
-
 // Formats value with printf rules and writes key=value into section. FALSE,
 // and nothing written, when the line would not read back as itself: a value
 // over 254 characters (the reader's limit, CProfileString), holding a line

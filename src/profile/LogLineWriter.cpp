@@ -1,99 +1,72 @@
 #include "profile/LogLineWriter.h"
 
-namespace {
+#include <system_error>
+#include <utility>
 
-class CLock {
-public:
-    explicit CLock(CRITICAL_SECTION& section) noexcept : m_section(section) { ::EnterCriticalSection(&m_section); }
-    CLock(const CLock&) = delete;
-    CLock& operator=(const CLock&) = delete;
-    ~CLock() { ::LeaveCriticalSection(&m_section); }
-
-private:
-    CRITICAL_SECTION& m_section;
-};
-
-} // namespace
-
-CLogLineWriter::CLogLineWriter() noexcept
-{
-    ::InitializeCriticalSection(&m_lock);
-    ::InitializeConditionVariable(&m_queued);
-    ::InitializeConditionVariable(&m_room);
-}
+CLogLineWriter::CLogLineWriter() noexcept = default;
 
 CLogLineWriter::~CLogLineWriter()
 {
     Finish();
-    ::DeleteCriticalSection(&m_lock);
 }
 
 void CLogLineWriter::Start() noexcept
 {
-    if (m_hThread)
+    if (m_thread.joinable())
         return;
     m_bStopping = false;
     // Without a thread every line is written at once.
-    DWORD id = 0;
-    m_hThread.Reset(::CreateThread(nullptr, 0, ThreadProc, this, 0, &id));
+    try {
+        m_thread = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+    }
 }
 
 void CLogLineWriter::Finish() noexcept
 {
-    if (!m_hThread)
+    if (!m_thread.joinable())
         return;
     {
-        const CLock lock(m_lock);
+        const CMonitor::Locked locked(m_monitor);
         m_bStopping = true;
+        m_monitor.NotifyAll();
     }
-    ::WakeConditionVariable(&m_queued);
-    ::WaitForSingleObject(m_hThread.Get(), INFINITE);
-    m_hThread.Reset();
+    m_thread.join();
 }
 
 BOOL CLogLineWriter::Write(const std::string& file, const std::string& section, const std::string& key,
                            const std::string& value)
 {
-    if (!m_hThread)
+    if (!m_thread.joinable())
         return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str());
     Line line{file, section, key, value};
-    {
-        const CLock lock(m_lock);
-        while (m_nPending >= kMaxPending)
-            ::SleepConditionVariableCS(&m_room, &m_lock, INFINITE);
-        m_lines.push_back(std::move(line));
-        ++m_nPending;
-    }
-    ::WakeConditionVariable(&m_queued);
+    const CMonitor::Locked locked(m_monitor);
+    while (m_nPending >= kMaxPending)
+        m_monitor.Wait();
+    m_lines.push_back(std::move(line));
+    ++m_nPending;
+    m_monitor.NotifyAll();
     return TRUE;
-}
-
-DWORD WINAPI CLogLineWriter::ThreadProc(LPVOID self) noexcept
-{
-    static_cast<CLogLineWriter*>(self)->Run();
-    return 0;
 }
 
 void CLogLineWriter::Run() noexcept
 {
     // Finish sets m_bStopping once the last line is given: the thread ends
     // when it finds the queue empty after that.
+    const CMonitor::Locked locked(m_monitor);
     for (;;) {
-        Line line;
+        while (m_lines.empty() && !m_bStopping)
+            m_monitor.Wait();
+        if (m_lines.empty())
+            return;
+        Line line = std::move(m_lines.front());
+        m_lines.pop_front();
         {
-            const CLock lock(m_lock);
-            while (m_lines.empty() && !m_bStopping)
-                ::SleepConditionVariableCS(&m_queued, &m_lock, INFINITE);
-            if (m_lines.empty())
-                return;
-            line = std::move(m_lines.front());
-            m_lines.pop_front();
+            const CMonitor::Unlocked unlocked(m_monitor);
+            ::WritePrivateProfileStringA(line.section.c_str(), line.key.c_str(), line.value.c_str(),
+                                         line.file.c_str());
         }
-        ::WritePrivateProfileStringA(line.section.c_str(), line.key.c_str(), line.value.c_str(), line.file.c_str());
-        {
-            const CLock lock(m_lock);
-            --m_nPending;
-        }
-        ::WakeConditionVariable(&m_room);
+        --m_nPending;
+        m_monitor.NotifyAll();
     }
 }

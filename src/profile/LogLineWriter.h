@@ -7,13 +7,14 @@
 // about as much as its files; this way the two overlap. At most kMaxPending
 // lines are queued or being written at a time. Between Start and Finish
 // lines are queued; otherwise, and when no thread can be had, each is written
-// at once on the calling thread. Built on
-// the system's own threads, critical sections and condition variables, which
-// wait without a call to the Wine server where semaphores make one per line.
-#include "fw/Handle.h"
+// at once on the calling thread. Built as the codec's second thread is: a
+// std::thread and the framework's CMonitor, whose condition variable waits
+// without a call to the Wine server where a semaphore makes one per line.
+#include "fw/Monitor.h"
 
 #include <deque>
 #include <string>
+#include <thread>
 
 class CLogLineWriter {
 public:
@@ -40,16 +41,14 @@ private:
         std::string file, section, key, value;
     };
 
-    static DWORD WINAPI ThreadProc(LPVOID self) noexcept;
     void Run() noexcept;
 
-    CRITICAL_SECTION m_lock;
-    CONDITION_VARIABLE m_queued;  // a line was queued, or Finish was called
-    CONDITION_VARIABLE m_room;    // a line was written
-    std::deque<Line> m_lines;     // under m_lock
-    LONG m_nPending = 0;          // under m_lock: queued or being written
-    bool m_bStopping = false;     // under m_lock
-    CHandle m_hThread;
+    // Notified when a line was queued or written, and when Finish was called.
+    CMonitor m_monitor;
+    std::deque<Line> m_lines;     // under m_monitor
+    LONG m_nPending = 0;          // under m_monitor: queued or being written
+    bool m_bStopping = false;     // under m_monitor
+    std::thread m_thread;
 };
 
 // Start for the lifetime of a scope, Finish at its end however it ends.

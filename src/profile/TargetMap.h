@@ -13,7 +13,7 @@ struct CTarget {
     std::string m_strName;  // the file's name as written in the profile
     int m_nIconIndex = 0;   // read as a 16-bit number
     int m_nNumber2 = 0;     // read as a 16-bit number; stored and written back only
-    int m_bMinimized = 0;   // the item starts minimized
+    BOOL m_bMinimized = FALSE;  // the item starts minimized
     std::string m_strCaption;
     std::string m_strArguments;
     std::string m_strIconFile;

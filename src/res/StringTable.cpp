@@ -1,5 +1,6 @@
 // The string table for the native build, from the same list as the resources.
 #include "fw/Strings.h"
+#include "res/resource.h"
 
 #include <cstddef>
 

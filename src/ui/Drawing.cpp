@@ -114,8 +114,8 @@ BOOL CreateRampPalette(HDC dc, CPalette& palette, COLORREF fromColor, COLORREF t
     entries.ReadFromDC(dc);
     if (!AppendRamp(entries, size, fromColor, toColor))
         return FALSE;
-    palette.Attach(::CreatePalette(entries.Get()));
-    return palette.GetSafeHandle() != nullptr;
+    palette.Reset(::CreatePalette(entries.Get()));
+    return palette.Get() != nullptr;
 }
 
 COLORREF GradientColor(COLORREF fromColor, COLORREF toColor, int row, int height) noexcept
@@ -139,6 +139,6 @@ void FillGradient(HDC dc, const RECT& paintRect, const RECT& clientRect, BOOL us
             color |= kPaletteRelative;
         CBrush brush(::CreateSolidBrush(color));
         const RECT line{paintRect.left, row, paintRect.right, row + 1};
-        ::FillRect(dc, &line, brush.GetSafeHandle());
+        ::FillRect(dc, &line, brush.Get());
     }
 }

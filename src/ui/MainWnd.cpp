@@ -47,10 +47,10 @@ int CMainWnd::OnCreate(CREATESTRUCTA* cs)
 
 void CMainWnd::RealizeOwnPalette()
 {
-    if (!m_pPalette || !m_pPalette->GetSafeHandle())
+    if (!m_pPalette || !m_pPalette->Get())
         return;
     CClientDC dc(m_hWnd);
-    HPALETTE old = ::SelectPalette(dc.Get(), m_pPalette->GetSafeHandle(), FALSE);
+    HPALETTE old = ::SelectPalette(dc.Get(), m_pPalette->Get(), FALSE);
     const UINT changed = ::RealizePalette(dc.Get());
     if (old)
         ::SelectPalette(dc.Get(), old, FALSE);
@@ -62,8 +62,8 @@ void CMainWnd::OnPaint()
 {
     CPaintDC dc(m_hWnd);
     HPALETTE old = nullptr;
-    if (m_pPalette && m_pPalette->GetSafeHandle()) {
-        old = ::SelectPalette(dc.Get(), m_pPalette->GetSafeHandle(), FALSE);
+    if (m_pPalette && m_pPalette->Get()) {
+        old = ::SelectPalette(dc.Get(), m_pPalette->Get(), FALSE);
         ::RealizePalette(dc.Get());
     }
     FillGradient(dc.Get(), dc.PaintRect(), GetClientRect(), m_bActive, kGradientTop, kGradientBottom);
@@ -83,7 +83,7 @@ void CMainWnd::DrawTitle(HDC dc) const
     // Arial, 24 points as character height, bold italic.
     const int height = TitleFontHeight(::GetDeviceCaps(dc, LOGPIXELSY));
     CFont font(::CreateFontA(height, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, 0, 0, 0, 0, 0, "Arial"));
-    CSelectObject selected(dc, font.GetSafeHandle());
+    CSelectObject selected(dc, font.Get());
     const int oldMode = ::SetBkMode(dc, TRANSPARENT);
     const int x = ::GetSystemMetrics(SM_CXHTHUMB);
     const int y = ::GetSystemMetrics(SM_CYVTHUMB);

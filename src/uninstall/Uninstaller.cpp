@@ -9,7 +9,7 @@
 #include "profile/ProfileFields.h"
 #include "profile/ProfileSection.h"
 #include "system/ProgramCommand.h"
-#include "system/ProgramItems.h"
+#include "profile/ProgramItems.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,18 +1,29 @@
 #include "wizard/DiskettePromptDlg.h"
 
-#include "app/SetupApp.h"
 #include "fw/Gdi.h"
 #include "fw/Strings.h"
-#include "profile/DisketteArray.h"
 #include "res/resource.h"
+#include "system/Location.h"
 #include "wizard/FolderDialog.h"
 
-CDiskettePromptDlg::CDiskettePromptDlg(const CPathName& missingFile, int disk, CWnd* parent)
+#include <utility>
+
+CDiskettePromptDlg::CDiskettePromptDlg(const CPathName& missingFile, int disk, std::string label, CWnd* parent)
     : CExpandingDialog(IDD_DISKETTE_PROMPT, parent),
       m_strLocation(missingFile.GetDriveDirectory()),
       m_nDisk(disk),
+      m_strLabel(std::move(label)),
       m_missingFile(missingFile)
 {
+}
+
+BOOL AskForDiskette(const CPathName& missingFile, int disk, const std::string& label, std::string& location)
+{
+    CDiskettePromptDlg prompt(missingFile, disk, label);
+    if (prompt.DoModal() != IDOK)
+        return FALSE;
+    location = prompt.m_strLocation;
+    return TRUE;
 }
 
 void CDiskettePromptDlg::DoDataExchange(CDataExchange* dx)
@@ -23,9 +34,8 @@ void CDiskettePromptDlg::DoDataExchange(CDataExchange* dx)
 BOOL CDiskettePromptDlg::OnInitDialog()
 {
     const BOOL result = CExpandingDialog::OnInitDialog();
-    const CSetupApp& app = SetupApp();
-    const std::string label = app.m_pDiskettes ? app.m_pDiskettes->GetLabel(m_nDisk) : std::string();
-    const std::string drive = app.m_pSourceDir ? app.m_pSourceDir->GetDrive() : std::string();
+    const std::string& label = m_strLabel;
+    const std::string drive = m_missingFile.GetDrive();
     const std::string request =
         label.empty()
             ? StringFormat(AfxLoadString(IDS_INSERT_DISKETTE).c_str(), m_nDisk, drive.c_str())

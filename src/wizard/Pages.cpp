@@ -1,20 +1,18 @@
 #include "wizard/Pages.h"
 
-#include "app/Registration.h"
-#include "app/SetupApp.h"
-#include "engine/ArchiveItem.h"
+#include "engine/CopyStep.h"
 #include "engine/InstallFile.h"
+#include "engine/RunState.h"
 #include "errors/ErrorDialog.h"
 #include "fw/Strings.h"
-#include "profile/DestinationMap.h"
-#include "profile/DisketteArray.h"
-#include "profile/FileGroupMap.h"
-#include "profile/TargetMap.h"
 #include "res/resource.h"
+#include "system/Location.h"
 #include "system/ProgmanGroups.h"
-#include "system/ProgramItems.h"
+#include "system/Registration.h"
 #include "uninstall/Uninstaller.h"
+#include "wizard/DiskettePromptDlg.h"
 #include "wizard/FolderDialog.h"
+#include "wizard/Wizard.h"
 
 #include <cctype>
 
@@ -26,18 +24,6 @@ constexpr int kInstallationType = 2;
 // The gauge's window style: child, visible, border.
 constexpr DWORD kGaugeStyle = WS_CHILD | WS_VISIBLE | WS_BORDER;
 static_assert(kGaugeStyle == 0x50800000);
-
-// The copy page while its step runs.
-CCopyPage* g_pCopyPage = nullptr;
-
-// Makes a page the current copy page for the life of its step.
-class CCopyPageScope {
-public:
-    explicit CCopyPageScope(CCopyPage* page) noexcept { g_pCopyPage = page; }
-    ~CCopyPageScope() { g_pCopyPage = nullptr; }
-    CCopyPageScope(const CCopyPageScope&) = delete;
-    CCopyPageScope& operator=(const CCopyPageScope&) = delete;
-};
 
 // The first drive, 'A' to 'Z', that Windows reports as a fixed disk; 'C'
 // when there is none, the drive Windows itself is usually on.
@@ -55,52 +41,52 @@ char FirstFixedDrive()
 
 // ---- The page factory -----------------------------------------------------------
 
-CSetupPage* CreatePage(int id)
+std::unique_ptr<CSetupPage> CreatePage(CWizard& wizard, int id)
 {
     std::unique_ptr<CSetupPage> page;
     switch (id) {
-    case IDD_WELCOME: page = std::make_unique<CWelcomePage>(); break;
-    case IDD_READ_PROFILE: page = std::make_unique<CReadProfilePage>(); break;
-    case IDD_CONDITIONS: page = std::make_unique<CConditionsPage>(); break;
-    case IDD_DIRECTORY: page = std::make_unique<CDirectoryPage>(); break;
-    case IDD_GROUP: page = std::make_unique<CGroupPage>(); break;
-    case IDD_COPY: page = std::make_unique<CCopyPage>(); break;
-    case IDD_REGISTER: page = std::make_unique<CRegisterPage>(); break;
-    case IDD_FINISHED: page = std::make_unique<CFinishedPage>(); break;
-    case IDD_RESTART: page = std::make_unique<CRestartPage>(); break;
-    case IDD_FAILED: page = std::make_unique<CFailedPage>(); break;
-    case IDD_REMOVE_CONFIRM: page = std::make_unique<CRemoveConfirmPage>(); break;
-    case IDD_REMOVE_FILES: page = std::make_unique<CRemoveFilesPage>(); break;
-    case IDD_UNREGISTER: page = std::make_unique<CUnregisterPage>(); break;
-    case IDD_REMOVED: page = std::make_unique<CRemovedPage>(); break;
+    case IDD_WELCOME: page = std::make_unique<CWelcomePage>(wizard); break;
+    case IDD_READ_PROFILE: page = std::make_unique<CReadProfilePage>(wizard); break;
+    case IDD_CONDITIONS: page = std::make_unique<CConditionsPage>(wizard); break;
+    case IDD_DIRECTORY: page = std::make_unique<CDirectoryPage>(wizard); break;
+    case IDD_GROUP: page = std::make_unique<CGroupPage>(wizard); break;
+    case IDD_COPY: page = std::make_unique<CCopyPage>(wizard); break;
+    case IDD_REGISTER: page = std::make_unique<CRegisterPage>(wizard); break;
+    case IDD_FINISHED: page = std::make_unique<CFinishedPage>(wizard); break;
+    case IDD_RESTART: page = std::make_unique<CRestartPage>(wizard); break;
+    case IDD_FAILED: page = std::make_unique<CFailedPage>(wizard); break;
+    case IDD_REMOVE_CONFIRM: page = std::make_unique<CRemoveConfirmPage>(wizard); break;
+    case IDD_REMOVE_FILES: page = std::make_unique<CRemoveFilesPage>(wizard); break;
+    case IDD_UNREGISTER: page = std::make_unique<CUnregisterPage>(wizard); break;
+    case IDD_REMOVED: page = std::make_unique<CRemovedPage>(wizard); break;
     default: return nullptr;
     }
-    return RegisterPage(std::move(page));
+    return page;
 }
 
 // ---- Pages without behaviour of their own -----------------------------------------
 
-CWelcomePage::CWelcomePage() : CSetupPage(IDD_WELCOME, IDD_READ_PROFILE) {}
+CWelcomePage::CWelcomePage(CWizard& wizard) : CSetupPage(wizard, IDD_WELCOME, IDD_READ_PROFILE) {}
 
-CFinishedPage::CFinishedPage() : CSetupPage(IDD_FINISHED, kEndOfSetup)
+CFinishedPage::CFinishedPage(CWizard& wizard) : CSetupPage(wizard, IDD_FINISHED, kEndOfSetup)
 {
     m_nNavBarId = 0;
 }
 
-CFailedPage::CFailedPage() : CSetupPage(IDD_FAILED, kEndOfSetup)
+CFailedPage::CFailedPage(CWizard& wizard) : CSetupPage(wizard, IDD_FAILED, kEndOfSetup)
 {
     m_nNavBarId = 0;
 }
 
-CRemovedPage::CRemovedPage() : CSetupPage(IDD_REMOVED, kEndOfSetup)
+CRemovedPage::CRemovedPage(CWizard& wizard) : CSetupPage(wizard, IDD_REMOVED, kEndOfSetup)
 {
     m_nNavBarId = 0;
 }
 
 // ---- Reading the profile ----------------------------------------------------------
 
-CReadProfilePage::CReadProfilePage()
-    : CSetupPage(IDD_READ_PROFILE, SetupApp().m_bUninstall ? IDD_REMOVE_FILES : IDD_CONDITIONS)
+CReadProfilePage::CReadProfilePage(CWizard& wizard)
+    : CSetupPage(wizard, IDD_READ_PROFILE, wizard.GetRun().m_bUninstall ? IDD_REMOVE_FILES : IDD_CONDITIONS)
 {
     m_nNavBarId = 0;
 }
@@ -112,24 +98,13 @@ BOOL CReadProfilePage::ShouldShow()
 
 int CReadProfilePage::Step()
 {
-    CSetupApp& app = SetupApp();
-    const CPathName profile = *app.m_pProfilePath;
-    app.m_pDestinations->LoadFromProfile(profile);
-    PumpMessages();
-    app.m_pGroups->LoadFromProfile(profile);
-    PumpMessages();
-    app.m_pTargets->LoadFromProfile(profile);
-    PumpMessages();
-    app.m_pArchiveItems->LoadFromProfile(profile, *app.m_pGroups);
-    PumpMessages();
-    app.m_pDiskettes->LoadFromProfile(profile);
-    PumpMessages();
+    m_run.LoadModel(PumpMessages);
     return m_nNextId;
 }
 
 // ---- Install conditions ---------------------------------------------------------
 
-CConditionsPage::CConditionsPage() : CSetupPage(IDD_CONDITIONS, IDD_DIRECTORY) {}
+CConditionsPage::CConditionsPage(CWizard& wizard) : CSetupPage(wizard, IDD_CONDITIONS, IDD_DIRECTORY) {}
 
 BOOL CConditionsPage::ShouldShow()
 {
@@ -144,7 +119,7 @@ BOOL CConditionsPage::ConditionsMet()
 BOOL CConditionsPage::OnInitDialog()
 {
     CSetupPage::OnInitDialog();
-    if (!SetupApp().m_bIgnoreConditions)
+    if (!m_run.m_bIgnoreConditions)
         m_nNextId = IDD_FAILED;
     return TRUE;
 }
@@ -156,14 +131,14 @@ void CConditionsPage::DoDataExchange(CDataExchange* dx)
 
 // ---- Destination directory ---------------------------------------------------------
 
-CDirectoryPage::CDirectoryPage() : CSetupPage(IDD_DIRECTORY, IDD_GROUP) {}
+CDirectoryPage::CDirectoryPage(CWizard& wizard) : CSetupPage(wizard, IDD_DIRECTORY, IDD_GROUP) {}
 
 BOOL CDirectoryPage::OnInitDialog()
 {
     CSetupPage::OnInitDialog();
     CPathName proposal;
     proposal.SetDrive(FirstFixedDrive());
-    proposal.SetDirectory(SetupApp().m_pDestinations->GetName(DEST_MAIN));
+    proposal.SetDirectory(m_run.m_destinations.GetName(DEST_MAIN));
     m_strLocation = proposal.GetDriveDirectory();
     UpdateData(FALSE);
     return TRUE;
@@ -208,26 +183,24 @@ void CDirectoryPage::OnOK()
         AfxMessageBox(IDS_CANNOT_CREATE_DIRECTORY, MB_OK);
         return;
     }
-    CSetupApp& app = SetupApp();
-    app.m_pDestinations->SetPath(DEST_MAIN, path);
-    app.m_pDestinations->ResolveAll();
+    m_run.m_destinations.SetPath(DEST_MAIN, path);
+    m_run.m_destinations.ResolveAll();
     GoNext();
-    app.m_pGroups->SelectType(kInstallationType);
+    m_run.m_groups.SelectType(kInstallationType);
 }
 
 // ---- Program group --------------------------------------------------------------------
 
-CGroupPage::CGroupPage() : CSetupPage(IDD_GROUP, IDD_COPY) {}
+CGroupPage::CGroupPage(CWizard& wizard) : CSetupPage(wizard, IDD_GROUP, IDD_COPY) {}
 
 BOOL CGroupPage::OnInitDialog()
 {
     CSetupPage::OnInitDialog();
     m_hGroupList = GetDlgItem(IDC_GROUP_LIST);
-    CSetupApp& app = SetupApp();
-    if (!app.m_bBatch) {
+    if (!m_run.m_bBatch) {
         CProgmanGroups groups;
         groups.ListGroups(m_hGroupList);
-        SetDlgItemText(IDC_GROUP_NAME, app.m_strGroupName.c_str());
+        SetDlgItemText(IDC_GROUP_NAME, m_run.m_strGroupName.c_str());
     }
     CheckRadio(IDC_NEW_GROUP);
     return TRUE;
@@ -270,20 +243,20 @@ std::string CGroupPage::ChosenGroupName() const
     std::string name = newGroup ? GetDlgItemText(IDC_GROUP_NAME) : GetListSelection(IDC_GROUP_LIST);
     // An unattended run leaves the name box empty, and an empty list offers
     // nothing to choose: the product's own group then.
-    if (name.empty() && (SetupApp().m_bBatch || !newGroup))
+    if (name.empty() && (m_run.m_bBatch || !newGroup))
         name = AfxLoadString(IDS_DEFAULT_GROUP_NAME);
     return name;
 }
 
 void CGroupPage::OnOK()
 {
-    SetupApp().m_strGroupName = ChosenGroupName();
+    m_run.m_strGroupName = ChosenGroupName();
     GoNext();
 }
 
 // ---- Copying ---------------------------------------------------------------------------
 
-CCopyPage::CCopyPage() : CSetupPage(IDD_COPY, IDD_REGISTER)
+CCopyPage::CCopyPage(CWizard& wizard) : CSetupPage(wizard, IDD_COPY, IDD_REGISTER)
 {
     m_nNavBarId = 0;
 }
@@ -300,60 +273,71 @@ void CCopyPage::OnCancel()
     m_bCancelRequested = TRUE;
 }
 
-CCopyPage* GetCurrentCopyPage() noexcept
-{
-    return g_pCopyPage;
-}
-
 int CCopyPage::Step()
 {
-    CSetupApp& app = SetupApp();
     m_gauge.m_nMin = 1;
-    m_gauge.m_nMax = app.m_pArchiveItems->TotalBytes();
+    m_gauge.m_nMax = m_run.m_archiveItems.TotalBytes();
     m_gauge.SetPos(0, FALSE);
-
-    const CCopyPageScope current(this);
-    {
-        // The files' lines in the install log are written meanwhile, on a
-        // thread of their own; all of them are in the file when this block
-        // is left, however it is left.
-        const CLogLineScope logLines(app.m_pArchiveItems->m_logLines);
-        for (const auto& item : *app.m_pArchiveItems) {
-            if (item->IsSelected()) {
-                SetDlgItemText(IDC_SOURCE_FILE, item->m_strName.c_str());
-                UpdateWindow();
-                item->Install(*this);
-            }
-            if (!app.m_bSuccess)
-                return IDD_FAILED;
-        }
-    }
-    CreateProgramItems(app.m_strGroupName, *app.m_pTargets, app.m_pDestinations->GetPath(DEST_MAIN), PumpMessages);
-    app.WriteInstallLog();
-    return m_nNextId;
+    CCopyStep step(m_run, *this);
+    return step.Run() ? m_nNextId : IDD_FAILED;
 }
 
-void CCopyPage::Progress()
+BOOL CCopyPage::LocateDisketteFile(const CPathName& missingFile, int disk, std::string& location)
 {
-    if (!m_pCurrentFile)
-        return;
+    if (m_pCurrentFile)
+        ShowCurrentFile();
+    return AskForDiskette(missingFile, disk, m_run.m_diskettes.GetLabel(disk), location);
+}
+
+void CCopyPage::ItemBegun(const std::string& name)
+{
+    SetDlgItemText(IDC_SOURCE_FILE, name.c_str());
+    UpdateWindow();
+}
+
+void CCopyPage::FileBegun(const CInstallFile& file)
+{
+    m_pCurrentFile = &file;
+}
+
+void CCopyPage::FileEnded() noexcept
+{
+    m_pCurrentFile = nullptr;
+}
+
+BOOL CCopyPage::LetMessagesThrough(BOOL onlyWhenDue)
+{
+    if (onlyWhenDue)
+        return PumpMessagesIfDue();
+    PumpMessages();
+    return TRUE;
+}
+
+BOOL CCopyPage::FileProgress(const CInstallFile&, std::uint32_t bytesDone)
+{
     const BOOL pumped = PumpMessagesIfDue();
     if (m_bCancelRequested) {
+        // The question waits over the file it would stop.
+        ShowCurrentFile();
         if (ConfirmCancel()) {
-            m_pCurrentFile->m_pItem->Abort();
-            SetupApp().m_bSuccess = FALSE;
             m_nNextId = IDD_FAILED;
-            return;
+            return FALSE;
         }
         m_bCancelRequested = FALSE;
     }
-    m_gauge.SetPos(static_cast<std::uint32_t>(m_nFinishedBytes + m_pCurrentFile->m_nBytesWritten), TRUE);
+    m_gauge.SetPos(bytesDone, TRUE);
     // Every file's name, also between two turns of the pump: the page shows
     // it while a diskette prompt or a question waits. An unattended run's
     // page cannot be seen; setting its text is a call to the Wine server per
     // file, so it follows at the pump's pace.
-    if (pumped || !SetupApp().m_bBatch)
+    if (pumped || !m_run.m_bBatch)
         ShowCurrentFile();
+    return TRUE;
+}
+
+BOOL CCopyPage::ContinueAfterError(const CException& e, const std::string& path)
+{
+    return ErrorQuery(IDS_CANNOT_INSTALL_FILES_FROM, e, path.c_str());
 }
 
 void CCopyPage::ShowCurrentFile()
@@ -368,56 +352,54 @@ void CCopyPage::ShowCurrentFile()
 
 // ---- Registering and unregistering ---------------------------------------------------
 
-CRegisterPage::CRegisterPage() : CSetupPage(IDD_REGISTER, IDD_FINISHED)
+CRegisterPage::CRegisterPage(CWizard& wizard) : CSetupPage(wizard, IDD_REGISTER, IDD_FINISHED)
 {
     m_nNavBarId = 0;
 }
 
 int CRegisterPage::Step()
 {
-    const CSetupApp& app = SetupApp();
-    const CPathName mainDirectory = app.m_pDestinations->GetPath(DEST_MAIN);
+    const CPathName mainDirectory = m_run.m_destinations.GetPath(DEST_MAIN);
     CPathName program = mainDirectory;
     // Without destination 0 there is nothing to register.
-    if (!mainDirectory.IsEmpty() && program.SetFileName(app.m_strProgramFile)) {
+    if (!mainDirectory.IsEmpty() && program.SetFileName(m_run.m_strProgramFile)) {
         RegisterAppPath(program);
         const std::string removal = MakeRemovalCommand(mainDirectory);
         if (!removal.empty())
-            RegisterUninstall(removal, app.m_strProductName, app.m_strProductName);
-        if (app.m_bSuccess)
+            RegisterUninstall(removal, m_run.m_strProductName, m_run.m_strProductName);
+        if (m_run.m_bSuccess)
             StartInstalledProgram(program);
     }
-    if (!app.m_bSuccess)
+    if (!m_run.m_bSuccess)
         m_nNextId = IDD_FAILED;
-    else if (app.m_bRestartNeeded)
+    else if (m_run.m_bRestartNeeded)
         m_nNextId = IDD_RESTART;
     else
         m_nNextId = IDD_FINISHED;
     return m_nNextId;
 }
 
-CUnregisterPage::CUnregisterPage() : CSetupPage(IDD_UNREGISTER, IDD_REMOVED)
+CUnregisterPage::CUnregisterPage(CWizard& wizard) : CSetupPage(wizard, IDD_UNREGISTER, IDD_REMOVED)
 {
     m_nNavBarId = 0;
 }
 
 int CUnregisterPage::Step()
 {
-    const CSetupApp& app = SetupApp();
-    CPathName program = app.m_pDestinations->GetPath(DEST_MAIN);
-    if (program.SetFileName(app.m_strProgramFile))
+    CPathName program = m_run.m_destinations.GetPath(DEST_MAIN);
+    if (program.SetFileName(m_run.m_strProgramFile))
         UnregisterAppPath(program);
-    UnregisterUninstall(app.m_strProductName);
+    UnregisterUninstall(m_run.m_strProductName);
     // A run that failed meanwhile (the background window's close question)
     // ends on the failure page, as the finish step does.
-    if (!app.m_bSuccess)
+    if (!m_run.m_bSuccess)
         m_nNextId = IDD_FAILED;
     return m_nNextId;
 }
 
 // ---- Restart ----------------------------------------------------------------------------
 
-CRestartPage::CRestartPage() : CSetupPage(IDD_RESTART, kEndOfSetup)
+CRestartPage::CRestartPage(CWizard& wizard) : CSetupPage(wizard, IDD_RESTART, kEndOfSetup)
 {
     m_nNavBarId = 0;
 }
@@ -447,23 +429,23 @@ void CRestartPage::OnRestart()
 
 // ---- Removal --------------------------------------------------------------------------
 
-CRemoveConfirmPage::CRemoveConfirmPage() : CSetupPage(IDD_REMOVE_CONFIRM, IDD_READ_PROFILE) {}
+CRemoveConfirmPage::CRemoveConfirmPage(CWizard& wizard) : CSetupPage(wizard, IDD_REMOVE_CONFIRM, IDD_READ_PROFILE) {}
 
 BOOL CRemoveConfirmPage::ConfirmCancel()
 {
     return TRUE;
 }
 
-CRemoveFilesPage::CRemoveFilesPage() : CSetupPage(IDD_REMOVE_FILES, IDD_UNREGISTER)
+CRemoveFilesPage::CRemoveFilesPage(CWizard& wizard) : CSetupPage(wizard, IDD_REMOVE_FILES, IDD_UNREGISTER)
 {
     m_nNavBarId = 0;
 }
 
 int CRemoveFilesPage::Step()
 {
-    CSetupApp& app = SetupApp();
-    CUninstaller removal(*app.m_pLogPath, *app.m_pDestinations, *app.m_pGroups, *app.m_pTargets, app.m_strProgramFile,
-                         app.m_strGroupName, [this](const CPathName& path) { ShowRemovalProgress(path); });
+    CUninstaller removal(m_run.m_logPath, m_run.m_destinations, m_run.m_groups, m_run.m_targets,
+                         m_run.m_strProgramFile, m_run.m_strGroupName,
+                         [this](const CPathName& path) { ShowRemovalProgress(path); });
     removal.Run();
     // A cancel confirmed while the files went has set the failure page.
     return m_nNextId;

@@ -4,6 +4,7 @@
 // copying 108, registering 1549, then finished 115, restart 1558 or failed 116.
 // Removal: confirmation 1545, reading the install log 114, removing files
 // 1546, unregistering 1550, removed 1547.
+#include "engine/InstallHost.h"
 #include "ui/Gauge.h"
 #include "wizard/SetupPage.h"
 
@@ -15,14 +16,14 @@ class CPathName;
 
 class CWelcomePage : public CSetupPage {
 public:
-    CWelcomePage();
+    explicit CWelcomePage(CWizard& wizard);
 };
 
 // Reads the setup profile (or, when removing, the install log) into the
 // install model; shown once, passed over by Back and Next afterwards.
 class CReadProfilePage : public CSetupPage {
 public:
-    CReadProfilePage();
+    explicit CReadProfilePage(CWizard& wizard);
     BOOL ShouldShow() override;
     int Step() override;
 };
@@ -32,7 +33,7 @@ public:
 // command line said to ignore the conditions.
 class CConditionsPage : public CSetupPage {
 public:
-    CConditionsPage();
+    explicit CConditionsPage(CWizard& wizard);
     BOOL ShouldShow() override;
     virtual BOOL ConditionsMet();
 
@@ -47,7 +48,7 @@ protected:
 // all its levels on Next.
 class CDirectoryPage : public CSetupPage {
 public:
-    CDirectoryPage();
+    explicit CDirectoryPage(CWizard& wizard);
     void OnOK() override;
 
     std::string m_strLocation;  // control IDC_LOCATION
@@ -64,7 +65,7 @@ private:
 // The program group: a new one by name, or one of Program Manager's groups.
 class CGroupPage : public CSetupPage {
 public:
-    CGroupPage();
+    explicit CGroupPage(CWizard& wizard);
     void OnOK() override;
 
 protected:
@@ -80,55 +81,59 @@ private:
     HWND m_hGroupList = nullptr;  // control IDC_GROUP_LIST
 };
 
-// Copies the product's files with a gauge: installs every selected archive
-// item in diskette order, then creates the program items and writes the
-// install log. Cancel only asks for the copy to stop; the progress operation,
-// which the extraction engine calls while a file is installed, asks the
-// question.
-class CCopyPage : public CSetupPage {
+// Copies the product's files with a gauge: runs the copy step (CCopyStep)
+// and is its host. Cancel only asks for the copy to stop; the progress, which
+// the copy step reports while a file is installed, asks the question.
+class CCopyPage : public CSetupPage, public IInstallHost {
 public:
-    CCopyPage();
+    explicit CCopyPage(CWizard& wizard);
     int Step() override;
     void OnCancel() override;
-    // While a file is current: lets waiting messages through (when due, see
-    // PumpMessagesIfDue), asks about a pending cancel request (Yes stops the
-    // file being expanded and fails the run), and shows the bytes done and
-    // the file's destination (an unattended run's page, 0 by 0, only when
-    // the messages were let through).
-    void Progress();
-    // Puts the current file's destination into control 1009 unless it is
-    // there already.
-    void ShowCurrentFile();
+
+    // The diskette prompt, the current file shown behind it.
+    BOOL LocateDisketteFile(const CPathName& missingFile, int disk, std::string& location) override;
+    // The item's name in control IDC_SOURCE_FILE, drawn at once.
+    void ItemBegun(const std::string& name) override;
+    void FileBegun(const CInstallFile& file) override;
+    // Lets waiting messages through (when due, see PumpMessagesIfDue), asks
+    // about a pending cancel request (Yes stops the file being expanded and
+    // fails the run), and shows the bytes done and the file's destination
+    // (an unattended run's page, 0 by 0, only when the messages were let
+    // through, or before it waits on a question).
+    BOOL FileProgress(const CInstallFile& file, std::uint32_t bytesDone) override;
+    void FileEnded() noexcept override;
+    BOOL LetMessagesThrough(BOOL onlyWhenDue) override;
+    // The report "Cannot install files from" with Continue and Cancel.
+    BOOL ContinueAfterError(const CException& e, const std::string& path) override;
 
     CGauge m_gauge{0, 99, 0};
     BOOL m_bCancelRequested = FALSE;
-    std::uint32_t m_nFinishedBytes = 0;  // of the files finished so far
-    CInstallFile* m_pCurrentFile = nullptr;  // the file being installed; not owned
 
 protected:
     BOOL OnInitDialog() override;
 
 private:
+    // Puts the current file's destination into control IDC_DESTINATION_FILE
+    // unless it is there already.
+    void ShowCurrentFile();
+
+    const CInstallFile* m_pCurrentFile = nullptr;  // the file being installed; not owned
     std::string m_strShownFile;  // the destination file the page shows
     HWND m_hShownFile = nullptr;  // its control, looked up once
 };
-
-// The copy page while its step runs, else null: the extraction engine's way
-// to the progress display.
-CCopyPage* GetCurrentCopyPage() noexcept;
 
 // The finish step: registers the program's App Paths entry and the removal
 // entry, starts the installed program after a successful run, and chooses
 // the final page.
 class CRegisterPage : public CSetupPage {
 public:
-    CRegisterPage();
+    explicit CRegisterPage(CWizard& wizard);
     int Step() override;
 };
 
 class CFinishedPage : public CSetupPage {
 public:
-    CFinishedPage();
+    explicit CFinishedPage(CWizard& wizard);
 };
 
 // Files in use are replaced at the next start of Windows: restart now
@@ -136,7 +141,7 @@ public:
 // Cancel, Escape).
 class CRestartPage : public CSetupPage {
 public:
-    CRestartPage();
+    explicit CRestartPage(CWizard& wizard);
 
 protected:
     BOOL OnCommand(UINT id, UINT code, HWND control) override;
@@ -147,20 +152,20 @@ private:
 
 class CFailedPage : public CSetupPage {
 public:
-    CFailedPage();
+    explicit CFailedPage(CWizard& wizard);
 };
 
 // The removal's first page; Cancel leaves without a question.
 class CRemoveConfirmPage : public CSetupPage {
 public:
-    CRemoveConfirmPage();
+    explicit CRemoveConfirmPage(CWizard& wizard);
     BOOL ConfirmCancel() override;
 };
 
 // Removes the recorded installation (CUninstaller), showing each file.
 class CRemoveFilesPage : public CSetupPage {
 public:
-    CRemoveFilesPage();
+    explicit CRemoveFilesPage(CWizard& wizard);
     int Step() override;
     // Lets waiting messages through (Escape reaches the page), then shows the
     // file about to be removed.
@@ -170,11 +175,11 @@ public:
 // Removes the App Paths and removal entries of the product.
 class CUnregisterPage : public CSetupPage {
 public:
-    CUnregisterPage();
+    explicit CUnregisterPage(CWizard& wizard);
     int Step() override;
 };
 
 class CRemovedPage : public CSetupPage {
 public:
-    CRemovedPage();
+    explicit CRemovedPage(CWizard& wizard);
 };

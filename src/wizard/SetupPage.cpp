@@ -1,87 +1,15 @@
 #include "wizard/SetupPage.h"
 
-#include "app/SetupApp.h"
+#include "engine/RunState.h"
 #include "errors/ErrorDialog.h"
 #include "fw/Gdi.h"
 #include "res/resource.h"
 #include "ui/MainWnd.h"
 #include "wizard/NavigationBar.h"
+#include "wizard/Wizard.h"
 
-#include <map>
 #include <memory>
 #include <new>
-
-namespace {
-
-// The page map: every page made in this run, by id, owning it.
-std::map<int, std::unique_ptr<CSetupPage>> g_pageMap;
-// The page shown now.
-CSetupPage* g_pCurrentPage = nullptr;
-
-} // namespace
-
-// ---- The page map and the way between pages ----------------------------------
-
-CSetupPage* FindPage(int id)
-{
-    const auto found = g_pageMap.find(id);
-    return found == g_pageMap.end() ? nullptr : found->second.get();
-}
-
-CSetupPage* GetCurrentPage()
-{
-    return g_pCurrentPage;
-}
-
-void ShowPage(int id, BOOL back)
-{
-    if (id == kEndOfSetup) {
-        if (CWnd* background = SetupApp().m_pMainWnd)
-            background->DestroyWindow();
-        return;
-    }
-    CSetupPage* const previous = g_pCurrentPage;
-    const int previousId = previous ? previous->m_nPageId : kNoPage;
-
-    CSetupPage* page = nullptr;
-    for (;;) {
-        page = FindPage(id);
-        if (!page)
-            page = CreatePage(id);
-        if (!page)
-            AfxThrowResourceException();
-        if (page->ShouldShow())
-            break;
-        id = back ? page->m_nPrevId : page->m_nNextId;
-    }
-    if (!back && page->m_nPrevId == kNoPage)
-        page->m_nPrevId = previousId;
-
-    g_pCurrentPage = page;
-    if (page->m_hWnd) {
-        page->ShowWindow(SW_SHOW);
-    } else {
-        if (!page->CreatePageWindow()) {
-            g_pCurrentPage = previous;
-            AfxThrowResourceException();
-        }
-        page->UpdateWindow();
-    }
-    if (previous && previous != page) {
-        previous->m_bVisited = TRUE;
-        previous->ShowWindow(SW_HIDE);
-    }
-}
-
-void DestroyAllPages()
-{
-    g_pCurrentPage = nullptr;
-    // Deleting a page destroys its window; the map is emptied first so that
-    // nothing running during the destruction finds a page half gone.
-    auto pages = std::move(g_pageMap);
-    g_pageMap.clear();
-    pages.clear();
-}
 
 namespace {
 
@@ -109,24 +37,21 @@ BOOL PumpMessagesIfDue()
     return TRUE;
 }
 
-CSetupPage* RegisterPage(std::unique_ptr<CSetupPage> page)
-{
-    CSetupPage* const registered = page.get();
-    g_pageMap[registered->m_nPageId] = std::move(page);
-    return registered;
-}
-
 // ---- CSetupPage ---------------------------------------------------------------
 
-CSetupPage::CSetupPage(int pageId, int nextId)
-    : CDialog(static_cast<UINT>(pageId)), m_nPageId(pageId), m_nNextId(nextId), m_nNavBarId(IDD_NAVIGATION_BAR)
+CSetupPage::CSetupPage(CWizard& wizard, int pageId, int nextId)
+    : CDialog(static_cast<UINT>(pageId)),
+      m_nPageId(pageId),
+      m_nNextId(nextId),
+      m_nNavBarId(IDD_NAVIGATION_BAR),
+      m_wizard(wizard),
+      m_run(wizard.GetRun())
 {
 }
 
 CSetupPage::~CSetupPage()
 {
-    if (g_pCurrentPage == this)
-        g_pCurrentPage = nullptr;
+    m_wizard.Forget(this);
     // While the page is whole: its navigation bar goes with the window.
     if (m_hWnd)
         DestroyWindow();
@@ -159,18 +84,18 @@ BOOL CSetupPage::CreatePageWindow()
 
 void CSetupPage::GoNext()
 {
-    ShowPage(m_nNextId, FALSE);
+    m_wizard.ShowPage(m_nNextId, FALSE);
 }
 
 void CSetupPage::GoBack()
 {
-    ShowPage(m_nPrevId, TRUE);
+    m_wizard.ShowPage(m_nPrevId, TRUE);
 }
 
 void CSetupPage::MarkFailed()
 {
     m_nNextId = IDD_FAILED;
-    SetupApp().m_bSuccess = FALSE;
+    m_run.m_bSuccess = FALSE;
 }
 
 void CSetupPage::OnOK()
@@ -188,15 +113,6 @@ void CSetupPage::OnCancel()
         MarkFailed();
         GoNext();
     }
-}
-
-BOOL CSetupPage::EnableControl(int id, BOOL enable) const
-{
-    HWND control = GetDlgItem(id);
-    if (!control)
-        return FALSE;
-    ::EnableWindow(control, enable);
-    return TRUE;
 }
 
 std::string CSetupPage::GetListSelection(int id) const
@@ -230,7 +146,7 @@ BOOL CSetupPage::OnInitDialog()
     CreateNavigationBar();
     CDialog::OnInitDialog();
     PlacePage();
-    if (SetupApp().m_bBatch)
+    if (m_run.m_bBatch)
         ::MoveWindow(m_hWnd, 0, 0, 0, 0, TRUE);
     ShowWindow(SW_SHOW);
     ::PostMessageA(m_hWnd, WM_PAGE_STEP, 0, 0);
@@ -257,10 +173,10 @@ BOOL CSetupPage::OnCommand(UINT id, UINT code, HWND control)
 
 void CSetupPage::OnActivateApp(BOOL active, DWORD threadId)
 {
-    if (CMainWnd* background = SetupApp().GetBackground(); background && background->m_hWnd) {
-        if (CPalette* palette = background->GetPalette(); palette && palette->GetSafeHandle()) {
+    if (CMainWnd* background = &m_wizard.GetBackground(); background->m_hWnd) {
+        if (CPalette* palette = background->GetPalette(); palette && palette->Get()) {
             CClientDC dc(m_hWnd);
-            HPALETTE old = ::SelectPalette(dc.Get(), palette->GetSafeHandle(), FALSE);
+            HPALETTE old = ::SelectPalette(dc.Get(), palette->Get(), FALSE);
             ::RealizePalette(dc.Get());
             if (old)
                 ::SelectPalette(dc.Get(), old, FALSE);
@@ -297,18 +213,18 @@ void CSetupPage::RunStep()
     // A step that pumps messages may outlive its page: the user confirmed
     // Cancel meanwhile and the failure page is shown. Its late result must
     // not move the wizard away from there.
-    if (g_pCurrentPage != this)
+    if (!m_wizard.IsCurrent(this))
         return;
     if (next != kNoPage)
-        ShowPage(next, FALSE);
-    else if (SetupApp().m_bBatch)
+        m_wizard.ShowPage(next, FALSE);
+    else if (m_run.m_bBatch)
         GoOnUnattended();
 }
 
 void CSetupPage::GoOnUnattended()
 {
     RunReportingFailure([this] { OnOK(); });
-    if (g_pCurrentPage == this && m_nNextId != kEndOfSetup) {
+    if (m_wizard.IsCurrent(this) && m_nNextId != kEndOfSetup) {
         MarkFailed();
         GoNext();
     }

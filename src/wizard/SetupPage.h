@@ -1,11 +1,7 @@
 #pragma once
-// The wizard: every page of the run is a modeless dialog made from one
-// template and known by that template's id. ShowPage moves from the current
-// page to another one, creating it on first use, passing over pages that
-// decline to be shown, and recording the way back on the first forward visit.
-// A page that does work runs its Step as soon as its window has opened and
+// A page of the wizard (CWizard), handed the wizard and the run's state. A
+// page that does work runs its Step as soon as its window has opened and
 // names the page to show next; interactive pages wait for Next, Back or Cancel.
-// Page -1 ends the run: the background window is destroyed.
 #include "fw/Dialog.h"
 
 #include <windows.h>
@@ -21,10 +17,12 @@ constexpr int kEndOfSetup = -1;  // showing it ends the run
 constexpr int kNoPage = 0;       // no previous page; a step that stays
 
 class CNavigationBar;
+class CRunState;
+class CWizard;
 
 class CSetupPage : public CDialog {
 public:
-    CSetupPage(int pageId, int nextId);
+    CSetupPage(CWizard& wizard, int pageId, int nextId);
     ~CSetupPage() override;
 
     // Positions the page; centred on its owner.
@@ -51,8 +49,6 @@ public:
     // other leaves setup for the failure page when the user confirms.
     void OnCancel() override;
 
-    // Enables or disables a control; FALSE when the page has no such control.
-    BOOL EnableControl(int id, BOOL enable) const;
     // The text of the current selection of a list box; empty without one.
     std::string GetListSelection(int id) const;
 
@@ -64,6 +60,9 @@ public:
     CNavigationBar* m_pNavBar = nullptr;  // owned by its window
 
 protected:
+    CWizard& m_wizard;
+    CRunState& m_run;
+
     BOOL OnInitDialog() override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnCommand(UINT id, UINT code, HWND control) override;
@@ -79,18 +78,6 @@ private:
     void GoOnUnattended();
 };
 
-// Shows page `id` (or ends the run for -1); `back` for the Back button.
-void ShowPage(int id, BOOL back = FALSE);
-// The page registered under `id`, or null.
-CSetupPage* FindPage(int id);
-// Makes and registers the page with `id`; null for an id the wizard does not know.
-CSetupPage* CreatePage(int id);
-// Adds a page to the page map, replacing any page of the same id.
-CSetupPage* RegisterPage(std::unique_ptr<CSetupPage> page);
-// The page shown now, or null before the first ShowPage.
-CSetupPage* GetCurrentPage();
-// Deletes every page (with its window) and empties the page map.
-void DestroyAllPages();
 // Dispatches every waiting message of the thread (long steps call it between
 // units of work); a quit message is posted again.
 void PumpMessages();

@@ -60,13 +60,6 @@ protected:
     void SetUp() override { WriteProfile(kSetupProfile); }
 };
 
-TEST_F(InstallLogTest, LocationIsPeltoLogInTheWindowsDirectory)
-{
-    char windows[MAX_PATH];
-    const std::string folder(windows, ::GetWindowsDirectoryA(windows, MAX_PATH));
-    EXPECT_EQ(folder + "\\pelto.log", GetInstallLogPath().GetPath());
-}
-
 TEST_F(InstallLogTest, SectionsInTheOrderOfTheirFirstWrite)
 {
     Model model;

@@ -1,4 +1,4 @@
-#include "system/ProgramItems.h"
+#include "profile/ProgramItems.h"
 #include "system/ShortcutGroups.h"
 
 #include "fw/Handle.h"

@@ -68,7 +68,7 @@ TEST(RampPaletteTest, TrueColourDisplayGetsNoPalette)
     EXPECT_EQ(0, RampPaletteSize(screen));
     CPalette palette;
     EXPECT_FALSE(CreateRampPalette(screen, palette, kBlue, kBlack));
-    EXPECT_EQ(nullptr, palette.GetSafeHandle());
+    EXPECT_EQ(nullptr, palette.Get());
     ::ReleaseDC(nullptr, screen);
 }
 
@@ -94,7 +94,7 @@ TEST(LogPaletteTest, ReadsThePaletteSelectedIntoAContext)
         source.SetEntry(i, static_cast<BYTE>(10 * i), 7, 3, 0);
     CPalette selected(::CreatePalette(source.Get()));
     HDC dc = ::CreateCompatibleDC(nullptr);
-    HPALETTE old = ::SelectPalette(dc, selected.GetSafeHandle(), FALSE);
+    HPALETTE old = ::SelectPalette(dc, selected.Get(), FALSE);
 
     CLogPalette read;
     read.ReadFromDC(dc);
@@ -102,7 +102,7 @@ TEST(LogPaletteTest, ReadsThePaletteSelectedIntoAContext)
     EXPECT_EQ(40, read.GetEntry(4).peRed);
     EXPECT_EQ(7, read.GetEntry(4).peGreen);
     // The context keeps its palette.
-    EXPECT_EQ(selected.GetSafeHandle(), ::GetCurrentObject(dc, OBJ_PAL));
+    EXPECT_EQ(selected.Get(), ::GetCurrentObject(dc, OBJ_PAL));
 
     ::SelectPalette(dc, old, FALSE);
     ::DeleteDC(dc);

@@ -1,13 +1,16 @@
 // Finding the files of a diskette: the sibling directories of a diskette set
-// copied to disk, and the diskette prompt, which LocateSourceFile runs on a
-// thread of its own while the test drives it through the window system.
-#include "app/SetupApp.h"
+// copied to disk, and the diskette prompt, the wizard's answer to the copy
+// step's LocateSourceFile, run on a thread of its own while the test drives
+// it through the window system.
+#include "engine/CopyStep.h"
+#include "engine/RunState.h"
 #include "fw/Exception.h"
 #include "fw/Strings.h"
-#include "profile/DisketteArray.h"
 #include "res/resource.h"
 #include "support/TempDir.h"
 #include "support/UiProbe.h"
+#include "system/Location.h"
+#include "wizard/DiskettePromptDlg.h"
 
 #include <gtest/gtest.h>
 
@@ -47,14 +50,29 @@ TEST(SiblingDisketteDirectoryTest, RenumbersADirectoryEndingInTwoDigits)
     }
 }
 
-// An application object with an empty model, the source directory given.
+// A host that answers only where a file is, by the wizard's prompt.
+class CPromptHost : public IInstallHost {
+public:
+    explicit CPromptHost(const CRunState& run) noexcept : m_run(run) {}
+    BOOL LocateDisketteFile(const CPathName& missingFile, int disk, std::string& location) override
+    {
+        return AskForDiskette(missingFile, disk, m_run.m_diskettes.GetLabel(disk), location);
+    }
+    void ItemBegun(const std::string&) override {}
+    void FileBegun(const CInstallFile&) override {}
+    BOOL FileProgress(const CInstallFile&, std::uint32_t) override { return TRUE; }
+    void FileEnded() noexcept override {}
+    BOOL LetMessagesThrough(BOOL) override { return TRUE; }
+    BOOL ContinueAfterError(const CException&, const std::string&) override { return FALSE; }
+
+private:
+    const CRunState& m_run;
+};
+
+// A run with an empty model, the source directory given.
 class LocateSourceFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_app.m_pDiskettes = std::make_unique<CDisketteArray>();
-        SetSourceDirectory(m_dir.Path());
-    }
+    void SetUp() override { SetSourceDirectory(m_dir.Path()); }
     // The folder browser enters directories; leave them so that the test folder can go.
     void TearDown() override
     {
@@ -63,8 +81,8 @@ protected:
         ::SetCurrentDirectoryA(windows);
     }
 
-    void SetSourceDirectory(const std::string& dir) { m_app.m_pSourceDir = std::make_unique<CPathName>(dir); }
-    std::string SourceDirectory() const { return m_app.m_pSourceDir->GetPath(); }
+    void SetSourceDirectory(const std::string& dir) { m_run.m_sourceDir = CPathName(dir); }
+    std::string SourceDirectory() const { return m_run.m_sourceDir.GetPath(); }
     std::string Folder(const std::string& name) const { return m_dir / name; }
     void MakeFile(const std::string& path) const
     {
@@ -73,17 +91,19 @@ protected:
     }
 
     TempDir m_dir;
-    CSetupApp m_app;
+    CRunState m_run;
+    CPromptHost m_host{m_run};
+    CCopyStep m_step{m_run, m_host};
 };
 
 // LocateSourceFile on its own thread, with the prompt it may open there.
 class LocateRun {
 public:
-    LocateRun(CSetupApp& app, const std::string& name, int disk)
+    LocateRun(CCopyStep& step, const std::string& name, int disk)
     {
-        m_thread = std::thread([this, &app, name, disk] {
+        m_thread = std::thread([this, &step, name, disk] {
             m_threadId = ::GetCurrentThreadId();
-            m_result = app.LocateSourceFile(name, disk);
+            m_result = step.LocateSourceFile(name, disk);
             m_done = true;
         });
     }
@@ -176,7 +196,7 @@ TEST_F(LocateSourceFileTest, SiblingDirectoryOfACopiedSetBecomesTheSourceDirecto
 {
     MakeFile(Folder("SET\\DISK02\\PELTO.Z2"));
     SetSourceDirectory(Folder("SET\\DISK01\\"));
-    LocateRun run(m_app, "PELTO.Z2", 2);
+    LocateRun run(m_step, "PELTO.Z2", 2);
     BOOL result = FALSE;
     ASSERT_TRUE(run.Finish(result));
     EXPECT_TRUE(result);
@@ -185,14 +205,14 @@ TEST_F(LocateSourceFileTest, SiblingDirectoryOfACopiedSetBecomesTheSourceDirecto
 
 TEST_F(LocateSourceFileTest, NameThatMakesThePathTooLongIsABadPath)
 {
-    EXPECT_THROW(m_app.LocateSourceFile(std::string(300, 'A'), 1), CFileException);
+    EXPECT_THROW(m_step.LocateSourceFile(std::string(300, 'A'), 1), CFileException);
 }
 
 TEST_F(LocateSourceFileTest, PromptAsksForTheNumberedDisketteAndTakesATypedLocation)
 {
     MakeFile(Folder("COPY\\PELTO.Z2"));
     SetSourceDirectory("A:\\");
-    LocateRun run(m_app, "PELTO.Z2", 2);
+    LocateRun run(m_step, "PELTO.Z2", 2);
     HWND prompt = run.WaitForPrompt();
     ASSERT_TRUE(prompt);
     EXPECT_EQ("Please insert diskette 2 in drive A:", ControlText(prompt, IDC_PROMPT_REQUEST));
@@ -217,11 +237,11 @@ TEST_F(LocateSourceFileTest, PromptAsksForTheNumberedDisketteAndTakesATypedLocat
 TEST_F(LocateSourceFileTest, PromptNamesTheLabelAndTakesTheFileOnceItIsThere)
 {
     WriteFileBytes(Folder("INSTALL.ini"), "[diskettes]\r\n2=Pelto Program Files|\r\n");
-    m_app.m_pDiskettes->LoadFromProfile(CPathName(Folder("INSTALL.ini")));
+    m_run.m_diskettes.LoadFromProfile(CPathName(Folder("INSTALL.ini")));
     const std::string disk = Folder("DISK\\");
     std::filesystem::create_directories(disk);
     SetSourceDirectory(disk);
-    LocateRun run(m_app, "PELTO.Z2", 2);
+    LocateRun run(m_step, "PELTO.Z2", 2);
     HWND prompt = run.WaitForPrompt();
     ASSERT_TRUE(prompt);
     const std::string drive = m_dir.Path().substr(0, 1);
@@ -255,12 +275,12 @@ TEST_F(LocateSourceFileTest, CancelRefusesAndALongLabelAndPathStayReadable)
 {
     WriteFileBytes(Folder("INSTALL.ini"), "[diskettes]\r\n3=Pelto Program Files, Help Files and Samples of the "
                                           "Workgroup Edition, Diskette Three of Seven, Keep This Diskette Safe|\r\n");
-    m_app.m_pDiskettes->LoadFromProfile(CPathName(Folder("INSTALL.ini")));
+    m_run.m_diskettes.LoadFromProfile(CPathName(Folder("INSTALL.ini")));
     std::string deep = "C:\\";
     while (deep.size() + 20 < 250)
         deep += "Pelto Program Files\\";
     SetSourceDirectory(deep);
-    LocateRun run(m_app, "PELTO.Z2", 3);
+    LocateRun run(m_step, "PELTO.Z2", 3);
     HWND prompt = run.WaitForPrompt();
     ASSERT_TRUE(prompt);
     ExpectWholeTextShown(prompt, IDC_PROMPT_REQUEST);

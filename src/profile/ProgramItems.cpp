@@ -1,4 +1,4 @@
-#include "system/ProgramItems.h"
+#include "profile/ProgramItems.h"
 
 #include "profile/TargetMap.h"
 #include "system/ShortcutGroups.h"
@@ -21,7 +21,7 @@ CPathName IconPath(const CTarget& target, const CPathName& mainDirectory)
 } // namespace
 
 void CreateProgramItems(const std::string& group, const CTargetMap& targets, const CPathName& mainDirectory,
-                        void (*pump)())
+                        const std::function<void()>& pump)
 {
     CShortcutGroups groups;
     for (const auto& entry : targets) {
@@ -37,7 +37,7 @@ void CreateProgramItems(const std::string& group, const CTargetMap& targets, con
     }
 }
 
-void RemoveProgramItems(const std::string& group, const CTargetMap& targets, void (*pump)())
+void RemoveProgramItems(const std::string& group, const CTargetMap& targets, const std::function<void()>& pump)
 {
     CShortcutGroups groups;
     for (const auto& entry : targets) {

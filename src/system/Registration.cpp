@@ -1,4 +1,4 @@
-#include "app/Registration.h"
+#include "system/Registration.h"
 
 #include "system/ProgramCommand.h"
 #include "system/Registry.h"

@@ -6,11 +6,12 @@
 // place and before the install log is written; removal deletes them after the
 // installed files. Failures are not reported; the run goes on.
 //
-// The callers pass what they take from the application object: the group
-// name, the targets, destination 0's directory and the message pump. Only the
-// targets' declarations come from profile/, so system/ links nothing above it.
+// The install model's targets joined to the shell's program groups: the
+// callers hand in the group name, the targets, destination 0's directory and
+// the message pump.
 #include "system/PathName.h"
 
+#include <functional>
 #include <string>
 
 class CTargetMap;
@@ -20,7 +21,7 @@ class CTargetMap;
 // file in `mainDirectory` (destination 0's) when it is there, else in the
 // System directory whether or not it is there; no icon file, no icon path.
 void CreateProgramItems(const std::string& group, const CTargetMap& targets, const CPathName& mainDirectory,
-                        void (*pump)());
+                        const std::function<void()>& pump);
 // Removes the item of every target with a path, calling `pump` after each,
 // then the group (a shortcut folder only when nothing else is left in it).
-void RemoveProgramItems(const std::string& group, const CTargetMap& targets, void (*pump)());
+void RemoveProgramItems(const std::string& group, const CTargetMap& targets, const std::function<void()>& pump);

@@ -72,10 +72,10 @@ std::string CaptureScreenArea(const RECT& area)
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     CBitmap bitmap(::CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!memory || !bitmap.GetSafeHandle())
+    if (!memory || !bitmap.Get())
         throw std::runtime_error("cannot make a bitmap for the shot");
     {
-        CSelectObject selected(memory.Get(), bitmap.GetSafeHandle());
+        CSelectObject selected(memory.Get(), bitmap.Get());
         if (!::BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), area.left, area.top, SRCCOPY))
             throw std::runtime_error("cannot copy the screen");
         ::GdiFlush();

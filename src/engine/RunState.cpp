@@ -1,0 +1,73 @@
+#include "engine/RunState.h"
+
+#include "fw/Strings.h"
+#include "fw/Time.h"
+#include "profile/InstallLog.h"
+#include "profile/ProfileString.h"
+#include "res/resource.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char kLogFileName[] = "pelto.log";
+const char kProfileExtension[] = "ini";
+const char kEventsSection[] = "Events";
+
+} // namespace
+
+CRunState::CRunState()
+    : m_strTitle(AfxLoadString(IDS_SETUP_TITLE)),
+      m_strGroupName(AfxLoadString(IDS_DEFAULT_GROUP_NAME)),
+      m_strProductName(AfxLoadString(IDS_PRODUCT_NAME)),
+      m_strProgramFile(AfxLoadString(IDS_PROGRAM_FILE)),
+      m_sourceDir(CPathName::pathModuleDir),
+      m_logPath(CPathName::pathWindowsDir)
+{
+    m_profilePath.SetModuleFileName();
+    m_profilePath.SetExtension(kProfileExtension);
+    m_logPath.SetFileName(kLogFileName);
+}
+
+void CRunState::LoadModel(const std::function<void()>& pump)
+{
+    const CPathName profile = m_profilePath;
+    m_destinations.LoadFromProfile(profile);
+    pump();
+    m_groups.LoadFromProfile(profile);
+    pump();
+    m_targets.LoadFromProfile(profile);
+    pump();
+    m_archiveItems.LoadFromProfile(profile, m_groups);
+    pump();
+    m_diskettes.LoadFromProfile(profile);
+    pump();
+}
+
+BOOL CRunState::SetSourceDirectory(const std::string& text)
+{
+    return m_sourceDir.SetDriveDirectory(text);
+}
+
+void CRunState::WriteInstallLog()
+{
+    WriteInstallModel(m_logPath, m_destinations, m_groups, m_targets);
+}
+
+int CRunState::LogEvent(const char* format, ...)
+{
+    char text[kEventTextSize] = {};
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    const std::string time = CTime::GetCurrentTime().Format("%H:%M:%S");
+    CProfileString event("", kEventsSection, "", CPathName(), FALSE, TRUE);
+    event.SetFile(m_logPath);
+    event.SetKey(StringFormat("%s:%04ld", time.c_str(), static_cast<long>(::GetTickCount() % 1000)));
+    event.SetText(text);
+    event.Save();
+    return static_cast<int>(std::strlen(text));
+}

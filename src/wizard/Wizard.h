@@ -1,0 +1,47 @@
+#pragma once
+// The wizard: every page of the run is a modeless dialog made from one
+// template and known by that template's id. ShowPage moves from the current
+// page to another one, creating it on first use, passing over pages that
+// decline to be shown, and recording the way back on the first forward visit.
+// Page -1 ends the run: the background window is destroyed. The wizard owns
+// its pages and hands each the run's state.
+#include "fw/Wnd.h"
+
+#include <map>
+#include <memory>
+
+class CMainWnd;
+class CRunState;
+class CSetupPage;
+
+class CWizard {
+public:
+    CWizard(CRunState& run, CMainWnd& background) noexcept : m_run(run), m_background(background) {}
+    ~CWizard();
+    CWizard(const CWizard&) = delete;
+    CWizard& operator=(const CWizard&) = delete;
+
+    // Shows page `id` (or ends the run for -1); `back` for the Back button.
+    // Throws the framework's resource exception for a page that cannot be made.
+    void ShowPage(int id, BOOL back = FALSE);
+    // The page made under `id`, or null.
+    CSetupPage* FindPage(int id) const;
+    // Deletes every page (with its window).
+    void DestroyAllPages() noexcept;
+    BOOL IsCurrent(const CSetupPage* page) const noexcept { return page == m_pCurrentPage; }
+    // A page going away is no longer the current one.
+    void Forget(const CSetupPage* page) noexcept;
+
+    CRunState& GetRun() const noexcept { return m_run; }
+    CMainWnd& GetBackground() const noexcept { return m_background; }
+
+private:
+    CRunState& m_run;
+    CMainWnd& m_background;
+    // Every page made in this run, by id.
+    std::map<int, std::unique_ptr<CSetupPage>> m_pages;
+    CSetupPage* m_pCurrentPage = nullptr;
+};
+
+// Makes the page with `id` for `wizard`; null for an id the wizard does not know.
+std::unique_ptr<CSetupPage> CreatePage(CWizard& wizard, int id);
