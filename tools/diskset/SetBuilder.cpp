@@ -547,7 +547,7 @@ std::string CSetBuilder::DisketteLabel(int disk) const
     return label;
 }
 
-std::vector<std::string> CSetBuilder::NamesOn(int disk) const
+std::vector<std::string> CSetBuilder::NamesOn(int disk, bool numberVolumes) const
 {
     std::vector<std::string> names;
     if (disk == 1) {
@@ -558,9 +558,13 @@ std::vector<std::string> CSetBuilder::NamesOn(int disk) const
     for (const Item& item : m_items) {
         if (item.layout->kind == LayoutItem::Kind::file && item.disk == disk)
             names.push_back(item.layout->name);
-        for (const Volume& v : item.volumes)
-            if (v.disk == disk)
-                names.push_back(v.name);
+        for (std::size_t i = 0; i < item.volumes.size(); ++i)
+            if (item.volumes[i].disk == disk)
+                names.push_back(item.volumes[i].name +
+                                (numberVolumes && item.volumes.size() > 1
+                                     ? " (volume " + std::to_string(i + 1) + " of " +
+                                           std::to_string(item.volumes.size()) + ")"
+                                     : std::string()));
     }
     return names;
 }
@@ -769,29 +773,11 @@ void CSetBuilder::Commit() const
 void CSetBuilder::PrintSummary() const
 {
     for (int disk = 1; disk <= m_nDisks; ++disk) {
-        std::vector<std::string> names;
-        if (disk == 1) {
-            if (!m_setupName.empty())
-                names.push_back(m_setupName);
-            names.push_back(m_profileName);
-        }
-        for (const Item& item : m_items) {
-            if (item.layout->kind == LayoutItem::Kind::file && item.disk == disk)
-                names.push_back(item.layout->name);
-            for (std::size_t i = 0; i < item.volumes.size(); ++i)
-                if (item.volumes[i].disk == disk)
-                    names.push_back(item.volumes[i].name +
-                                    (item.volumes.size() > 1 ? " (volume " + std::to_string(i + 1) + " of " +
-                                                                   std::to_string(item.volumes.size()) + ")"
-                                                             : std::string()));
-        }
-        char folder[16];
-        std::snprintf(folder, sizeof folder, "DISK%02d", disk);
         const DisketteFormat format = m_layout.FormatOf(disk);
-        m_out << folder << ": " << Thousands(static_cast<std::uint64_t>(m_used[disk])) << " of "
+        m_out << fs::path(DiskFolder(disk)).filename().string() << ": " << Thousands(static_cast<std::uint64_t>(m_used[disk])) << " of "
               << Thousands(static_cast<std::uint64_t>(Capacity(disk))) << " bytes"
               << (format.medium ? std::string(" (") + format.medium->name + ")" : std::string()) << ":";
-        for (const std::string& name : names)
+        for (const std::string& name : NamesOn(disk, true))
             m_out << " " << name;
         m_out << "\n";
     }

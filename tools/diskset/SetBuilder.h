@@ -67,7 +67,9 @@ private:
 
     std::int64_t Round(std::int64_t bytes, int disk) const;
     std::int64_t Capacity(int disk) const;
-    std::vector<std::string> NamesOn(int disk) const;  // the diskette's files, in order
+    // The diskette's files, in order; with `numberVolumes` an archive's
+    // volumes as "PELTO.Z2 (volume 2 of 3)".
+    std::vector<std::string> NamesOn(int disk, bool numberVolumes = false) const;
     std::string DisketteLabel(int disk) const;         // as the profile gives it; empty when none
     std::string DiskFolder(int disk) const;
     std::string OnDisk(int disk, const std::string& name) const;
