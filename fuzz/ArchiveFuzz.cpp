@@ -6,7 +6,7 @@
 // unbounded memory is a fault.
 #include "archive/ArchiveFile.h"
 #include "errors/XException.h"
-#include "profile/Destinations.h"
+#include "rules/Destinations.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -5,7 +5,9 @@
 // fields put back together with their separators give the value again, a
 // field past the last is missing and leaves typed outputs alone, and numbers
 // follow the C run-time's conversion.
-#include "profile/ProfileFields.h"
+#include "rules/ProfileFields.h"
+
+#include "fw/CodePage.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -38,14 +40,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 2)
         return 0;
-    SetFieldCodePage((data[0] & 1) ? 932 : CP_ACP);
+    SetFieldCodePage((data[0] & 1) ? 932 : kAnsiCodePage);
     const char sep = (data[0] & 2) ? ';' : kFieldSeparator;
     const int n = static_cast<std::int8_t>(data[1]);
     const std::string value(reinterpret_cast<const char*>(data + 2), size - 2);
     const char* text = value.c_str();  // cut at an embedded NUL, as a profile value is
 
     std::string field;
-    const BOOL found = GetField(field, text, n, sep);
+    const bool found = GetField(field, text, n, sep);
     Require(found || field.empty());
     Require(!found || (n >= 0 && std::strstr(text, field.c_str()) != nullptr));
 
@@ -66,9 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int32_t longValue = 0x5A5A5A5A;
     std::int16_t shortValue = 0x5A5A;
     int boolValue = 0x5A;
-    const BOOL gotLong = GetLongField(longValue, text, n, sep);
-    const BOOL gotShort = GetShortField(shortValue, text, n, sep);
-    const BOOL gotBool = GetBoolField(boolValue, text, n, sep);
+    const bool gotLong = GetLongField(longValue, text, n, sep);
+    const bool gotShort = GetShortField(shortValue, text, n, sep);
+    const bool gotBool = GetBoolField(boolValue, text, n, sep);
     Require(gotLong == found && gotShort == found && gotBool == found);
     if (!found) {
         Require(longValue == 0x5A5A5A5A && shortValue == 0x5A5A && boolValue == 0x5A);

@@ -3,25 +3,27 @@
 # folders below it that the table names. A folder that is not in the table,
 # or an include of a folder above, fails the build.
 #   app -> wizard -> engine, uninstall -> profile, archive, install, errors
-#       -> system -> fw; res/ and ui/ low, beside them (the error dialog is
-#       an expanding dialog of ui/).
+#       -> system -> rules -> fw; res/ and ui/ low, beside them (the error
+#       dialog is an expanding dialog of ui/). rules/ is portable and shared
+#       with tools/diskset.
 set -eu
 cd "$(dirname "$0")/../src"
 
 allowed() {
     case "$1" in
     fw)        echo "" ;;
+    rules)     echo "fw" ;;
     res)       echo "fw" ;;
-    system)    echo "fw res" ;;
+    system)    echo "rules fw res" ;;
     errors)    echo "ui fw res" ;;
     ui)        echo "fw res" ;;
-    install)   echo "system fw res" ;;
-    archive)   echo "errors fw res" ;;
-    profile)   echo "system errors fw res" ;;
-    engine)    echo "profile archive install errors system fw res" ;;
-    uninstall) echo "profile install errors system fw res" ;;
-    wizard)    echo "engine uninstall profile archive install errors system ui fw res" ;;
-    app)       echo "wizard engine uninstall profile archive install errors system ui fw res" ;;
+    install)   echo "system rules fw res" ;;
+    archive)   echo "errors rules fw res" ;;
+    profile)   echo "system rules errors fw res" ;;
+    engine)    echo "profile archive install errors system rules fw res" ;;
+    uninstall) echo "profile install errors system rules fw res" ;;
+    wizard)    echo "engine uninstall profile archive install errors system rules ui fw res" ;;
+    app)       echo "wizard engine uninstall profile archive install errors system rules ui fw res" ;;
     *)         echo "-" ;;
     esac
 }

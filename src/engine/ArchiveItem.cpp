@@ -3,10 +3,10 @@
 #include "engine/CopyStep.h"
 #include "engine/InstallFile.h"
 #include "engine/RunState.h"
-#include "profile/Destinations.h"
-#include "profile/ProfileFields.h"
 #include "profile/ProfileSection.h"
 #include "profile/ProfileString.h"
+#include "rules/Destinations.h"
+#include "rules/ProfileRecords.h"
 
 #include <algorithm>
 #include <new>
@@ -26,18 +26,16 @@ void CArchiveItemList::LoadFromProfile(const CPathName& file, const CFileGroupMa
         CProfileString value;
         for (BOOL more = section.FirstKey(value); more; more = section.NextKey(value)) {
             value.Load();
-            const std::string& text = value.GetText();
+            const ItemLine line = ReadItemLine(value.GetText());
             auto item = std::make_unique<CArchiveItem>();
             item->m_strName = value.GetKey();
-            GetLongField(item->m_nSize, text, 0);
-            GetShortField(item->m_nKind, text, 1);
-            GetShortField(item->m_nMembers, text, 2);
-            std::int16_t disk = 0;
-            GetShortField(disk, text, 3);
-            item->m_bNegativeDisk = disk < 0;
-            item->m_nDisk = static_cast<std::int16_t>(disk < 0 ? -disk : disk);
-            GetShortField(item->m_nDest, text, 4);
-            GetField(item->m_strComment, text, 5);
+            item->m_nSize = line.size;
+            item->m_nKind = line.kind;
+            item->m_nMembers = line.members;
+            item->m_bNegativeDisk = line.disk < 0;
+            item->m_nDisk = line.Diskette();
+            item->m_nDest = line.destination;
+            item->m_strComment = line.comment;
             item->m_pGroup = group.get();
             Insert(std::move(item));
         }
@@ -93,7 +91,7 @@ void CArchiveItem::Install(CCopyStep& step)
         // The source directory may have moved to another diskette.
         path = step.SourcePath(m_strName);
         switch (m_nKind) {
-        case kPlainFile:
+        case ItemLine::kPlainFile:
             if (m_nDest == DEST_NONE) {
                 step.AddFinishedBytes(static_cast<std::uint32_t>(m_nSize));
                 break;
@@ -101,7 +99,7 @@ void CArchiveItem::Install(CCopyStep& step)
             OpenRead(path.GetPath(), true);
             InstallPlainFile(step);
             break;
-        case kArchive:
+        case ItemLine::kArchive:
             OpenArchive(path.GetPath());
             InstallArchive(step);
             break;

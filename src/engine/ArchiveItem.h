@@ -9,6 +9,7 @@
 // m_bSuccess; nothing escapes it.
 #include "archive/ArchiveFile.h"
 #include "profile/FileGroupMap.h"
+#include "rules/ProfileRecords.h"
 #include "system/PathName.h"
 
 #include <cstdint>
@@ -20,10 +21,6 @@ class CCopyStep;
 
 class CArchiveItem : public CArchiveFile {
 public:
-    // Kinds of item.
-    static constexpr std::int16_t kPlainFile = 0;
-    static constexpr std::int16_t kArchive = 1;
-
     // Installs the item: finds its file on diskette m_nDisk (the user may be
     // asked for the diskette), then copies a plain file or expands every
     // member of an archive; other kinds install nothing. A refused diskette or
@@ -51,7 +48,7 @@ public:
 
     std::string m_strName;  // file name (of the first volume), in the source directory
     std::int32_t m_nSize = 0;  // bytes copied (plain file) or expanded (archive)
-    std::int16_t m_nKind = kPlainFile;
+    std::int16_t m_nKind = ItemLine::kPlainFile;
     std::int16_t m_nMembers = 0;  // kept; not used by the installation
     std::int16_t m_nDisk = 0;     // the diskette that holds the item
     BOOL m_bNegativeDisk = FALSE;  // the profile gave the diskette as a negative number
@@ -72,7 +69,7 @@ public:
     CArchiveItemList& operator=(const CArchiveItemList&) = delete;
 
     // Reads, for every group in the groups' order, the section named by the
-    // group's key: key = file name, value = size|kind|members|disk|dest|comment.
+    // group's key: key = file name, value = an item line (size|kind|members|disk|dest|comment).
     // Each item goes before the first one that sorts after it, so the list is in
     // diskette order and items of equal order keep the order of loading.
     void LoadFromProfile(const CPathName& file, const CFileGroupMap& groups);

@@ -3,8 +3,8 @@
 #include "engine/ArchiveItem.h"
 #include "engine/InstallFile.h"
 #include "engine/RunState.h"
-#include "profile/Destinations.h"
 #include "profile/ProgramItems.h"
+#include "rules/Destinations.h"
 #include "system/Location.h"
 
 BOOL CCopyStep::Run()

@@ -12,7 +12,7 @@
 // through a flag the owner hands over (SetRestartFlag): the copy step gives
 // the run's m_bRestartNeeded. The flag is only ever raised.
 #include "archive/MemberFile.h"
-#include "profile/Destinations.h"
+#include "rules/Destinations.h"
 #include "system/PathName.h"
 
 class CArchiveItem;

@@ -2,9 +2,9 @@
 
 #include "errors/XException.h"
 #include "profile/InstallLog.h"
-#include "profile/ProfileFields.h"
 #include "profile/ProfileSection.h"
 #include "profile/ProfileString.h"
+#include "rules/ProfileFields.h"
 
 #include <string>
 

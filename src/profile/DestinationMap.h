@@ -5,7 +5,7 @@
 // their negative ids. A destination lies below a base destination by name, or
 // has a path of its own; ResolveAll gives every destination below a base its
 // path. The map owns its destinations.
-#include "profile/Destinations.h"
+#include "rules/Destinations.h"
 #include "system/PathName.h"
 
 #include <map>

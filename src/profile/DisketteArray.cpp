@@ -1,8 +1,8 @@
 #include "profile/DisketteArray.h"
 
-#include "profile/ProfileFields.h"
 #include "profile/ProfileSection.h"
 #include "profile/ProfileString.h"
+#include "rules/ProfileFields.h"
 
 void CDisketteArray::LoadFromProfile(const CPathName& file)
 {

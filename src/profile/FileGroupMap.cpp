@@ -1,9 +1,9 @@
 #include "profile/FileGroupMap.h"
 
 #include "profile/InstallLog.h"
-#include "profile/ProfileFields.h"
 #include "profile/ProfileSection.h"
 #include "profile/ProfileString.h"
+#include "rules/ProfileFields.h"
 
 void CFileGroupMap::LoadFromProfile(const CPathName& file)
 {

@@ -3,57 +3,14 @@
 #include "profile/DestinationMap.h"
 #include "profile/FileGroupMap.h"
 #include "profile/LogLineWriter.h"
-#include "profile/ProfileString.h"
 #include "profile/TargetMap.h"
+#include "rules/ProfileLine.h"
+#include "rules/ProfileRecords.h"
 
-#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 
 namespace {
-
-// The longest value the program's reader gives back whole (CProfileString).
-constexpr std::size_t kMaxLogValue = CProfileString::kValueSizePassed - 1;
-
-// What the profile API trims around keys, values and section names; ^Z, the
-// old end-of-file mark, is among them.
-bool IsTrimmed(char c)
-{
-    return std::isspace(static_cast<unsigned char>(c)) || c == '\x1a';
-}
-
-bool HasOuterBlanks(const std::string& text)
-{
-    return !text.empty() && (IsTrimmed(text.front()) || IsTrimmed(text.back()));
-}
-
-bool HasLineBreak(const std::string& text)
-{
-    return text.find_first_of("\r\n") != std::string::npos;
-}
-
-// A key the section's key list gives back as itself: not a comment (';'),
-// not read as a section header, not cut at '=' or a line break.
-bool ReadsBackAsKey(const std::string& key)
-{
-    return !key.empty() && key.front() != ';' && key.front() != '[' && key.find('=') == std::string::npos &&
-           !HasLineBreak(key) && !HasOuterBlanks(key);
-}
-
-bool ReadsBackAsSection(const std::string& section)
-{
-    return !section.empty() && section.find(']') == std::string::npos && !HasLineBreak(section) &&
-           !HasOuterBlanks(section);
-}
-
-// A value that comes back whole: the reader's limit, no line break, and
-// nothing that the profile API drops (outer blanks, enclosing quotes).
-bool ReadsBackAsValue(const std::string& value)
-{
-    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-                        value.back() == value.front();
-    return value.size() <= kMaxLogValue && !HasLineBreak(value) && !HasOuterBlanks(value) && !quoted;
-}
 
 // Writes key=value into section, through writer when one is given. A line
 // that would not read back as written is refused and nothing is written for
@@ -86,9 +43,8 @@ BOOL WriteLogLine(const CPathName& log, const char* section, const std::string& 
 BOOL WriteInstalledFile(const CPathName& log, const std::string& groupKey, const std::string& fileName,
                         short destination, BOOL installed, BOOL replaced, CLogLineWriter* writer)
 {
-    char value[kLogLineSize];
-    std::snprintf(value, sizeof value, "%d|%d|%d", destination, installed ? 1 : 0, replaced ? 1 : 0);
-    return WriteCheckedLine(writer, log, groupKey.c_str(), fileName, value);
+    return WriteCheckedLine(writer, log, groupKey.c_str(), fileName,
+                            FormatInstalledFileLine(destination, installed != FALSE, replaced != FALSE));
 }
 
 BOOL WriteInstallModel(const CPathName& log, const CDestinationMap& destinations, const CFileGroupMap& groups,

@@ -59,15 +59,6 @@ BOOL CProfileString::Load()
     return count > 0;
 }
 
-namespace {
-
-bool HasLineBreak(const std::string& text)
-{
-    return text.find_first_of("\r\n") != std::string::npos;
-}
-
-} // namespace
-
 BOOL CProfileString::Save()
 {
     UseDefaultFileIfEmpty();

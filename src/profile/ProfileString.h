@@ -3,6 +3,7 @@
 // and a key, read and written only through the Windows profile-string API. A
 // value is at most 254 characters: longer ones arrive cut. "Not there" is an
 // ordinary answer (FALSE), never an exception.
+#include "rules/ProfileLine.h"
 #include "system/PathName.h"
 
 #include <windows.h>
@@ -73,9 +74,9 @@ public:
     void SetText(const std::string& text) { m_strText = text; }
 
     // Room of the value buffer: 256 bytes, of which the API is told 255, so a
-    // value holds at most 254 characters.
-    static constexpr DWORD kValueBufferSize = 256;
-    static constexpr DWORD kValueSizePassed = 255;
+    // value holds at most kMaxProfileValue (254) characters.
+    static constexpr DWORD kValueBufferSize = kMaxProfileValue + 2;
+    static constexpr DWORD kValueSizePassed = kMaxProfileValue + 1;
 
 private:
     std::string m_strText;

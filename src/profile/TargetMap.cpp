@@ -1,9 +1,9 @@
 #include "profile/TargetMap.h"
 
 #include "profile/InstallLog.h"
-#include "profile/ProfileFields.h"
 #include "profile/ProfileSection.h"
 #include "profile/ProfileString.h"
+#include "rules/ProfileFields.h"
 
 std::string CTargetMap::MakeKey(const std::string& fileName)
 {

@@ -1,19 +1,11 @@
 #include "system/Location.h"
 
-#include "fw/Strings.h"
+#include "rules/DisketteFolders.h"
+#include "rules/FileNames.h"
 
 #include <cctype>
-#include <cstdlib>
-#include <cstring>
 
 namespace {
-
-// Characters no file or directory name can hold; ':' is allowed after the
-// drive letter only.
-bool IsForbiddenInPath(unsigned char c) noexcept
-{
-    return c < 0x20 || std::strchr("<>\"|?*", c) != nullptr;
-}
 
 bool IsSeparator(char c) noexcept
 {
@@ -32,7 +24,8 @@ BOOL ParseLocation(const std::string& text, BOOL absolute, CPathName& path)
             ++i;  // the trail byte may look like a separator or a forbidden character
             continue;
         }
-        if (IsForbiddenInPath(c) || (c == ':' && i != 1))
+        // ':' is allowed after the drive letter only.
+        if (IsForbiddenInName(c) || (c == ':' && i != 1))
             return FALSE;
     }
     const bool hasDrive = text.size() >= 2 && text[1] == ':';
@@ -57,9 +50,8 @@ BOOL ParseLocation(const std::string& text, BOOL absolute, CPathName& path)
 BOOL SiblingDisketteDirectory(const CPathName& path, int disk, CPathName& sibling)
 {
     std::string directory = path.GetDirectory();
-    if (directory.size() <= 2 || std::atoi(directory.c_str() + directory.size() - 2) == 0)
+    if (!MoveToDisketteFolder(directory, disk))
         return FALSE;
-    directory.replace(directory.size() - 2, 2, StringFormat("%02d", disk));
     CPathName moved = path;
     if (!moved.SetDirectory(directory))
         return FALSE;

@@ -1,7 +1,7 @@
 #include "uninstall/RemovalPaths.h"
 
 #include "profile/DestinationMap.h"
-#include "profile/ProfileFields.h"
+#include "rules/ProfileFields.h"
 #include "profile/ProfileSection.h"
 #include "profile/TargetMap.h"
 

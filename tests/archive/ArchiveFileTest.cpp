@@ -2,7 +2,7 @@
 #include "archive/Codec.h"
 #include "archive/ArchiveTestSupport.h"
 #include "errors/XException.h"
-#include "profile/Destinations.h"
+#include "rules/Destinations.h"
 #include "support/TempDir.h"
 
 #include <filesystem>

@@ -227,6 +227,20 @@ TEST_F(DisksetFixture, ArchiveSpansThreeDiskettes)
     EXPECT_EQ(0, test.status) << test.err;
 }
 
+// The setup program takes any folder whose path ends in two digits for a
+// diskette, so a set copied to folders 01, 02, 03 installs; test reads it the
+// same way, from the first diskette's folder.
+TEST_F(DisksetFixture, SetCopiedToNumberedFoldersIsFoundAsTheSetupProgramFindsIt)
+{
+    ASSERT_EQ(0, Build(Layout("DisketteSize=16384")).status);
+    for (int n = 1; fs::exists(Disk(n, "")); ++n)
+        fs::rename(fs::path(Disk(n, "")).parent_path(), fs::path(dir / "out") / ("0" + std::to_string(n)));
+    ASSERT_TRUE(fs::exists(dir / "out/03/DATA.Z3"));
+    const Outcome test = Diskset({"test", dir / "out/01"});
+    EXPECT_EQ(0, test.status) << test.out << test.err;
+    EXPECT_NE(std::string::npos, test.out.find("DATA.Z1: 5 members")) << test.out;
+}
+
 TEST_F(DisksetFixture, SetupDisketteAloneAndLabels)
 {
     ASSERT_EQ(0, Build(Layout("SetupDiskette=alone\nLabel=Pelto %d")).status);

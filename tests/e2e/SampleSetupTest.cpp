@@ -15,8 +15,8 @@
 #include "archive/ArchiveFormat.h"
 #include "fw/Strings.h"
 #include "install/TestFiles.h"
-#include "profile/Destinations.h"
 #include "res/resource.h"
+#include "rules/Destinations.h"
 #include "system/PathName.h"
 
 #include <gtest/gtest.h>

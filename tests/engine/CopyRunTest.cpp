@@ -8,7 +8,7 @@
 #include "engine/InstallFile.h"
 #include "engine/RunState.h"
 #include "install/TestFiles.h"
-#include "profile/Destinations.h"
+#include "rules/Destinations.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 #include "uninstall/RemovalPaths.h"
 
 #include "profile/DestinationMap.h"
-#include "profile/Destinations.h"
 #include "profile/TargetMap.h"
+#include "rules/Destinations.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 #include "Layout.h"
 #include "SetBuilder.h"
 #include "SetReader.h"
+#include "SetTest.h"
 
 #include <exception>
 #include <new>
@@ -28,6 +29,75 @@ int Usage(std::ostream& err, const std::string& problem)
     return 2;
 }
 
+// The command line after the command: operands and options.
+struct Options {
+    std::vector<std::string> operands;
+    std::string setup;
+    std::int64_t disketteSize = 0;
+    bool force = false;
+    bool images = false;
+};
+
+// Empty when the options are fine, else the usage problem.
+std::string ParseOptions(const std::vector<std::string>& args, Options& options)
+{
+    const std::string& command = args[0];
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--force") {
+            options.force = true;
+        } else if (arg == "--images") {
+            if (command != "build")
+                return arg + " belongs to build";
+            options.images = true;
+        } else if (arg == "--setup" || arg == "--diskette-size") {
+            if (i + 1 == args.size())
+                return arg + " needs a value";
+            const std::string& value = args[++i];
+            if (command != "build")
+                return arg + " belongs to build";
+            if (arg == "--setup")
+                options.setup = value;
+            else if (!ParseInteger(value, options.disketteSize, 1, 2147483647))
+                return "--diskette-size needs a number of bytes";
+        } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+            return "unknown option " + arg;
+        } else {
+            options.operands.push_back(arg);
+        }
+    }
+    return {};
+}
+
+int RunCommand(const std::string& command, const Options& options, std::ostream& out, std::ostream& err)
+{
+    const std::vector<std::string>& operands = options.operands;
+    if (command == "build") {
+        if (operands.size() != 2)
+            return Usage(err, "build needs LAYOUT and OUTDIR");
+        CLayout layout;
+        layout.Load(operands[0], options.setup, options.disketteSize);
+        CSetBuilder(layout, operands[1], options.force, out, options.images).Build();
+        return 0;
+    }
+    if (command == "list") {
+        if (operands.size() != 1 || options.force)
+            return Usage(err, "list needs one ARCHIVE");
+        return ListArchive(operands[0], out, err);
+    }
+    if (command == "test") {
+        if (operands.size() != 1 || options.force)
+            return Usage(err, "test needs one DIR");
+        return TestSet(operands[0], out, err);
+    }
+    if (command == "extract") {
+        if (operands.size() != 2)
+            return Usage(err, "extract needs ARCHIVE and OUTDIR");
+        return ExtractArchive(operands[0], operands[1], options.force, out, err);
+    }
+    return Usage(err, "unknown command " + command);
+}
+
 } // namespace
 
 int RunDiskset(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
@@ -39,61 +109,12 @@ int RunDiskset(const std::vector<std::string>& args, std::ostream& out, std::ost
         out << kUsage;
         return 0;
     }
-    std::vector<std::string> operands;
-    std::string setup;
-    std::int64_t disketteSize = 0;
-    bool force = false;
-    bool images = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--force") {
-            force = true;
-        } else if (arg == "--images") {
-            if (command != "build")
-                return Usage(err, arg + " belongs to build");
-            images = true;
-        } else if (arg == "--setup" || arg == "--diskette-size") {
-            if (i + 1 == args.size())
-                return Usage(err, arg + " needs a value");
-            const std::string& value = args[++i];
-            if (command != "build")
-                return Usage(err, arg + " belongs to build");
-            if (arg == "--setup") {
-                setup = value;
-            } else if (!ParseInteger(value, disketteSize, 1, 2147483647)) {
-                return Usage(err, "--diskette-size needs a number of bytes");
-            }
-        } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
-            return Usage(err, "unknown option " + arg);
-        } else {
-            operands.push_back(arg);
-        }
-    }
+    Options options;
+    const std::string problem = ParseOptions(args, options);
+    if (!problem.empty())
+        return Usage(err, problem);
     try {
-        if (command == "build") {
-            if (operands.size() != 2)
-                return Usage(err, "build needs LAYOUT and OUTDIR");
-            CLayout layout;
-            layout.Load(operands[0], setup, disketteSize);
-            CSetBuilder(layout, operands[1], force, out, images).Build();
-            return 0;
-        }
-        if (command == "list") {
-            if (operands.size() != 1 || force)
-                return Usage(err, "list needs one ARCHIVE");
-            return ListArchive(operands[0], out, err);
-        }
-        if (command == "test") {
-            if (operands.size() != 1 || force)
-                return Usage(err, "test needs one DIR");
-            return TestSet(operands[0], out, err);
-        }
-        if (command == "extract") {
-            if (operands.size() != 2)
-                return Usage(err, "extract needs ARCHIVE and OUTDIR");
-            return ExtractArchive(operands[0], operands[1], force, out, err);
-        }
-        return Usage(err, "unknown command " + command);
+        return RunCommand(command, options, out, err);
     } catch (const CInputError& e) {
         err << "diskset: " << e.what() << "\n";
     } catch (const CException& e) {

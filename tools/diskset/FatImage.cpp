@@ -70,6 +70,67 @@ std::string Trimmed(const unsigned char* p, std::size_t n)
     return text;
 }
 
+// The long name gathered from the parts before a short entry, last part
+// first; a part out of order or of another checksum drops it, and the short
+// name stands.
+class CLongName {
+public:
+    void Reset() noexcept { m_nParts = 0; }
+    void AddPart(const unsigned char* e)
+    {
+        const int sequence = e[0] & 0x1F;
+        if (e[0] & 0x40) {
+            m_nParts = sequence;
+            m_nExpected = sequence;
+            m_checksum = e[13];
+            m_nLength = static_cast<std::size_t>(sequence) * 13;
+            std::fill(m_units.begin(), m_units.end(), 0);
+        }
+        if (sequence == 0 || sequence > 20 || m_nParts == 0 || sequence != m_nExpected || e[13] != m_checksum) {
+            m_nParts = 0;
+            return;
+        }
+        static const int offsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
+        for (int k = 0; k < 13; ++k)
+            m_units[static_cast<std::size_t>(sequence - 1) * 13 + static_cast<std::size_t>(k)] = Get16(e + offsets[k]);
+        --m_nExpected;
+    }
+    // The long name of the short entry e, when every part of it was there.
+    bool NameOf(const unsigned char* e, std::string& name) const
+    {
+        if (m_nParts == 0 || m_nExpected != 0 || ShortNameChecksum(e) != m_checksum)
+            return false;
+        for (std::size_t k = 0; k < m_nLength && m_units[k] != 0 && m_units[k] != 0xFFFF; ++k)
+            AppendUtf8(name, m_units[k]);
+        return true;
+    }
+
+private:
+    std::vector<unsigned> m_units = std::vector<unsigned>(260, 0);  // UTF-16 units
+    int m_nParts = 0;
+    int m_nExpected = 0;
+    unsigned char m_checksum = 0;
+    std::size_t m_nLength = 0;
+};
+
+// The 8.3 name of an entry, each part lower-cased where its case flag says so.
+std::string ShortName(const unsigned char* e)
+{
+    std::string base = Trimmed(e, 8), extension = Trimmed(e + 8, 3);
+    if (!base.empty() && base[0] == 0x05)
+        base[0] = static_cast<char>(0xE5);
+    auto lower = [](std::string& text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+    };
+    if (e[12] & 0x08)
+        lower(base);
+    if (e[12] & 0x10)
+        lower(extension);
+    return extension.empty() ? base : base + "." + extension;
+}
+
 } // namespace
 
 void CFatImage::Damaged(const std::string& reason) const
@@ -158,118 +219,93 @@ unsigned CFatImage::FatEntry(unsigned cluster) const
 
 void CFatImage::ReadRoot()
 {
-    const std::uint64_t clusterBytes =
-        static_cast<std::uint64_t>(m_geometry.bytesPerSector) * static_cast<std::uint64_t>(m_geometry.sectorsPerCluster);
     std::vector<bool> taken(m_nClusters + 2, false);
-    std::vector<unsigned> longName(260, 0);  // UTF-16 units of the long name being gathered
-    int longParts = 0, expectedSequence = 0;
-    unsigned char longChecksum = 0;
-    std::size_t longLength = 0;
+    CLongName longName;
     std::set<std::string> names;
-
     for (int i = 0; i < m_geometry.rootEntries; ++i) {
         const unsigned char* e = m_bytes.data() + m_nRootAt + static_cast<std::size_t>(i) * kEntrySize;
         if (e[0] == 0)
             break;
         if (e[0] == 0xE5) {
-            longParts = 0;
+            longName.Reset();
             continue;
         }
         ++m_nEntriesUsed;
         const unsigned char attributes = e[11];
         if (attributes == kAttrLongName) {
-            const int sequence = e[0] & 0x1F;
-            if (e[0] & 0x40) {
-                longParts = sequence;
-                expectedSequence = sequence;
-                longChecksum = e[13];
-                longLength = static_cast<std::size_t>(sequence) * 13;
-                std::fill(longName.begin(), longName.end(), 0);
-            }
-            if (sequence == 0 || sequence > 20 || longParts == 0 || sequence != expectedSequence || e[13] != longChecksum) {
-                longParts = 0;  // a stray part: the short name stands
-                continue;
-            }
-            static const int offsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
-            for (int k = 0; k < 13; ++k)
-                longName[static_cast<std::size_t>(sequence - 1) * 13 + static_cast<std::size_t>(k)] = Get16(e + offsets[k]);
-            --expectedSequence;
+            longName.AddPart(e);
             continue;
         }
         if (attributes & kAttrLabel) {
             m_label = Trimmed(e, 11);
-            longParts = 0;
+            longName.Reset();
             continue;
         }
         FatFileEntry file;
         file.attributes = attributes;
         file.folder = (attributes & kAttrFolder) != 0;
-        if (longParts > 0 && expectedSequence == 0 && ShortNameChecksum(e) == longChecksum) {
-            for (std::size_t k = 0; k < longLength && longName[k] != 0 && longName[k] != 0xFFFF; ++k)
-                AppendUtf8(file.name, longName[k]);
-        } else {
-            std::string base = Trimmed(e, 8), extension = Trimmed(e + 8, 3);
-            if (!base.empty() && base[0] == 0x05)
-                base[0] = static_cast<char>(0xE5);
-            auto lower = [](std::string& text) {
-                for (char& c : text)
-                    if (c >= 'A' && c <= 'Z')
-                        c = static_cast<char>(c - 'A' + 'a');
-            };
-            if (e[12] & 0x08)
-                lower(base);
-            if (e[12] & 0x10)
-                lower(extension);
-            file.name = extension.empty() ? base : base + "." + extension;
-        }
-        longParts = 0;
+        if (!longName.NameOf(e, file.name))
+            file.name = ShortName(e);
+        longName.Reset();
         if (file.name.empty())
             Damaged("root entry " + std::to_string(i) + " has no name");
         std::string key = file.name;
         std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::toupper(c); });
         if (!names.insert(key).second)
             Damaged("two files are named '" + file.name + "'");
-
-        const unsigned time = Get16(e + 22), date = Get16(e + 24);
-        const int year = 1980 + static_cast<int>(date >> 9), month = static_cast<int>(date >> 5 & 15),
-                  day = static_cast<int>(date & 31);
-        const int hour = static_cast<int>(time >> 11), minute = static_cast<int>(time >> 5 & 63),
-                  second = static_cast<int>(time & 31) * 2;
-        if (month < 1 || month > 12 || day < 1 || hour > 23 || minute > 59 || second > 59)
-            Damaged("'" + file.name + "' has no valid time");
-        char text[24];
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour, minute, second);
-        if (!ParseUtcTime(text, file.time))
-            Damaged("'" + file.name + "' has no valid time");
-
+        file.time = EntryTime(e, file.name);
         file.size = file.folder ? 0 : Get32(e + 28);
-        unsigned cluster = Get16(e + 26);
-        const std::uint64_t needed = (file.size + clusterBytes - 1) / clusterBytes;
-        if (!file.folder && needed == 0) {
-            if (cluster != 0)
-                Damaged("the empty file '" + file.name + "' has a cluster");
-        } else {
-            // Whole chains of clusters in range, each cluster in one chain only.
-            for (std::uint64_t k = 0;; ++k) {
-                if (cluster < 2 || cluster >= m_nClusters + 2)
-                    Damaged("the clusters of '" + file.name + "' leave the image");
-                if (taken[cluster])
-                    Damaged("cluster " + std::to_string(cluster) + " of '" + file.name + "' belongs to another chain too");
-                taken[cluster] = true;
-                file.clusters.push_back(static_cast<std::uint16_t>(cluster));
-                const unsigned next = FatEntry(cluster);
-                if (next >= 0xFF8) {
-                    if (!file.folder && k + 1 != needed)
-                        Damaged("'" + file.name + "' has " + std::to_string(k + 1) + " clusters for " +
-                                std::to_string(file.size) + " bytes");
-                    break;
-                }
-                if (!file.folder && k + 1 == needed)
-                    Damaged("'" + file.name + "' has more clusters than its " + std::to_string(file.size) + " bytes");
-                cluster = next;
-            }
-        }
+        ReadChain(file, Get16(e + 26), taken);
         m_files.push_back(std::move(file));
+    }
+}
+
+std::int64_t CFatImage::EntryTime(const unsigned char* e, const std::string& name) const
+{
+    const unsigned time = Get16(e + 22), date = Get16(e + 24);
+    const int year = 1980 + static_cast<int>(date >> 9), month = static_cast<int>(date >> 5 & 15),
+              day = static_cast<int>(date & 31);
+    const int hour = static_cast<int>(time >> 11), minute = static_cast<int>(time >> 5 & 63),
+              second = static_cast<int>(time & 31) * 2;
+    if (month < 1 || month > 12 || day < 1 || hour > 23 || minute > 59 || second > 59)
+        Damaged("'" + name + "' has no valid time");
+    char text[24];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour, minute, second);
+    std::int64_t seconds = 0;
+    if (!ParseUtcTime(text, seconds))
+        Damaged("'" + name + "' has no valid time");
+    return seconds;
+}
+
+// The file's clusters from cluster on: a whole chain in range, as long as its
+// size needs, each cluster in one chain only.
+void CFatImage::ReadChain(FatFileEntry& file, unsigned cluster, std::vector<bool>& taken) const
+{
+    const std::uint64_t clusterBytes =
+        static_cast<std::uint64_t>(m_geometry.bytesPerSector) * static_cast<std::uint64_t>(m_geometry.sectorsPerCluster);
+    const std::uint64_t needed = (file.size + clusterBytes - 1) / clusterBytes;
+    if (!file.folder && needed == 0) {
+        if (cluster != 0)
+            Damaged("the empty file '" + file.name + "' has a cluster");
+        return;
+    }
+    for (std::uint64_t k = 0;; ++k) {
+        if (cluster < 2 || cluster >= m_nClusters + 2)
+            Damaged("the clusters of '" + file.name + "' leave the image");
+        if (taken[cluster])
+            Damaged("cluster " + std::to_string(cluster) + " of '" + file.name + "' belongs to another chain too");
+        taken[cluster] = true;
+        file.clusters.push_back(static_cast<std::uint16_t>(cluster));
+        const unsigned next = FatEntry(cluster);
+        if (next >= 0xFF8) {
+            if (!file.folder && k + 1 != needed)
+                Damaged("'" + file.name + "' has " + std::to_string(k + 1) + " clusters for " +
+                        std::to_string(file.size) + " bytes");
+            return;
+        }
+        if (!file.folder && k + 1 == needed)
+            Damaged("'" + file.name + "' has more clusters than its " + std::to_string(file.size) + " bytes");
+        cluster = next;
     }
 }
 

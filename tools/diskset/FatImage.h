@@ -69,6 +69,8 @@ public:
 private:
     void ReadGeometry();
     void ReadRoot();
+    std::int64_t EntryTime(const unsigned char* entry, const std::string& name) const;
+    void ReadChain(FatFileEntry& file, unsigned cluster, std::vector<bool>& taken) const;
     unsigned FatEntry(unsigned cluster) const;
     [[noreturn]] void Damaged(const std::string& reason) const;
 

@@ -50,5 +50,7 @@ private:
 
 bool EqualNoCase(const std::string& a, const std::string& b);
 std::string Trim(const std::string& text);
-// Splits a record at '|', each field trimmed.
+// Splits a record of the layout's own at '|', each field trimmed. Values of
+// a setup profile are read by the setup program's rules instead
+// (rules/ProfileFields.h), which trim nothing.
 std::vector<std::string> SplitFields(const std::string& value);

@@ -1,11 +1,15 @@
 #include "Layout.h"
 
 #include "archive/ArchiveFormat.h"
-#include "profile/Destinations.h"
+#include "rules/Destinations.h"
+#include "rules/DisketteFolders.h"
+#include "rules/FileNames.h"
+#include "rules/ProfileLine.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -24,10 +28,6 @@ std::string Upper(std::string text)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
 }
-
-// The setup program reads profile values into 256-byte buffers, of which it
-// offers the profile functions 255: a value keeps at most 254 characters.
-constexpr std::size_t kMaxProfileValue = 254;
 
 const char* const kProfileSections[] = {"destinations", "diskettes", "groups", "targets"};
 
@@ -83,10 +83,12 @@ std::string FileNameProblem(const std::string& name)
         return "a file name is empty";
     if (name.size() > 259)
         return "'" + name + "' is longer than 259 characters";
+    // No path either, and no '=', which would end the profile key.
     for (char c : name) {
-        if (static_cast<unsigned char>(c) < 32 || std::string("<>:\"/\\|?*=").find(c) != std::string::npos)
+        const auto u = static_cast<unsigned char>(c);
+        if (IsForbiddenInName(u) || std::strchr(":/\\=", c))
             return "'" + name + "' holds a character a file name cannot have (" +
-                   (static_cast<unsigned char>(c) < 32 ? std::string("a control character") : std::string(1, c)) + ")";
+                   (u < 32 ? std::string("a control character") : std::string(1, c)) + ")";
     }
     if (name[0] == ';' || name[0] == '[' || name[0] == '#')
         return "'" + name + "' would be read as a comment or section in the setup profile";
@@ -119,7 +121,20 @@ void CLayout::Read(const std::string& path, const std::string& setupOverride, st
     m_path = path;
     const fs::path folder = fs::path(path).parent_path();
     m_sourceDir = folder.empty() ? "." : folder.string();
+    CheckSections();
+    ReadSettings(setupOverride, sizeOverride);
+    ReadDestinations();
+    ReadDiskettes();
+    ReadGroups();
+    ReadTargets();
+    ReadItems();
+    CheckDestinationsResolve();
+    WarnAboutTargets();
+}
 
+// Every section is one of the layout's or an archive that [items] lists.
+void CLayout::CheckSections() const
+{
     for (const IniSection& section : m_ini.Sections()) {
         bool known = EqualNoCase(section.name, kSettings);
         for (const char* name : kReserved)
@@ -134,17 +149,12 @@ void CLayout::Read(const std::string& path, const std::string& setupOverride, st
             throw CInputError(Where(section.line) + "section [" + section.name +
                               "] is neither a section of the layout nor an archive listed in [items]");
     }
+}
 
-    ReadSettings(setupOverride, sizeOverride);
-    ReadDestinations();
-    ReadDiskettes();
-    ReadGroups();
-    ReadTargets();
-    ReadItems();
-    CheckDestinationsResolve();
-
-    // A target names a file the set installs; one that names none never
-    // becomes a program item.
+// A target names a file the set installs; one that names none never becomes
+// a program item.
+void CLayout::WarnAboutTargets()
+{
     std::set<std::string> installed;
     for (const LayoutItem& item : m_items) {
         if (item.kind == LayoutItem::Kind::file)
@@ -160,10 +170,9 @@ void CLayout::Read(const std::string& path, const std::string& setupOverride, st
 
 void CLayout::ReadSettings(const std::string& setupOverride, std::int64_t sizeOverride)
 {
-    const IniSection* settings = m_ini.Find(kSettings);
-    static const char* const keys[] = {"Program", "DisketteSize", "FirstDisketteSize", "SetupDiskette",
-                                       "ClusterSize", "Source", "Time", "Label"};
-    if (settings)
+    if (const IniSection* settings = m_ini.Find(kSettings)) {
+        static const char* const keys[] = {"Program", "DisketteSize", "FirstDisketteSize", "SetupDiskette",
+                                           "ClusterSize", "Source", "Time", "Label"};
         for (const IniEntry& entry : settings->entries) {
             bool known = false;
             for (const char* key : keys)
@@ -172,18 +181,37 @@ void CLayout::ReadSettings(const std::string& setupOverride, std::int64_t sizeOv
                 throw CInputError(Where(entry.line) + "unknown setting '" + entry.key +
                                   "' (known: Program, DisketteSize, ClusterSize, Source, Time, Label)");
         }
-    auto get = [&](const char* key) { return settings ? settings->Find(key) : nullptr; };
+    }
+    ReadSource();
+    ReadProgram(setupOverride);
+    ReadSizes(sizeOverride);
+    ReadSetupDiskette();
+    ReadTime();
+    ReadLabel();
+}
 
-    if (const IniEntry* e = get("Source")) {
+const IniEntry* CLayout::Setting(const char* key) const
+{
+    const IniSection* settings = m_ini.Find(kSettings);
+    return settings ? settings->Find(key) : nullptr;
+}
+
+void CLayout::ReadSource()
+{
+    if (const IniEntry* e = Setting("Source")) {
         const fs::path source = fs::path(e->value);
         m_sourceDir = (source.is_absolute() ? source : fs::path(m_sourceDir) / source).string();
         std::error_code error;  // a name the file system refuses (too long) is no folder either
         if (!fs::is_directory(m_sourceDir, error))
             throw CInputError(Where(e->line) + "source folder '" + m_sourceDir + "' does not exist");
     }
+}
+
+void CLayout::ReadProgram(const std::string& setupOverride)
+{
     if (!setupOverride.empty()) {
         m_setupProgram = setupOverride;
-    } else if (const IniEntry* e = get("Program")) {
+    } else if (const IniEntry* e = Setting("Program")) {
         // Relative to the layout's folder, like Source.
         const std::string sources = m_sourceDir;
         const fs::path folder = fs::path(m_path).parent_path();
@@ -191,22 +219,25 @@ void CLayout::ReadSettings(const std::string& setupOverride, std::int64_t sizeOv
         m_setupProgram = ResolveSource(e->value, e->line);
         m_sourceDir = sources;
     }
-    if (!m_setupProgram.empty()) {
-        std::error_code error;
-        if (!fs::is_regular_file(m_setupProgram, error))
-            throw CInputError((setupOverride.empty() ? Where(get("Program")->line) : std::string("--setup: ")) +
-                              "setup program '" + m_setupProgram + "' not found");
-        const std::string name = fs::path(m_setupProgram).filename().string();
-        const std::string problem = FileNameProblem(name);
-        if (!problem.empty())
-            throw CInputError("setup program: " + problem);
-    }
-    const IniEntry* clusterSize = get("ClusterSize");
+    if (m_setupProgram.empty())
+        return;
+    std::error_code error;
+    if (!fs::is_regular_file(m_setupProgram, error))
+        throw CInputError((setupOverride.empty() ? Where(Setting("Program")->line) : std::string("--setup: ")) +
+                          "setup program '" + m_setupProgram + "' not found");
+    const std::string problem = FileNameProblem(fs::path(m_setupProgram).filename().string());
+    if (!problem.empty())
+        throw CInputError("setup program: " + problem);
+}
+
+void CLayout::ReadSizes(std::int64_t sizeOverride)
+{
+    const IniEntry* clusterSize = Setting("ClusterSize");
     if (clusterSize && !ParseInteger(clusterSize->value, m_nClusterSize, 1, 65536))
         throw CInputError(Where(clusterSize->line) + "ClusterSize must be a number of bytes from 1 to 65536");
     if (sizeOverride > 0) {
         m_nDisketteSize = sizeOverride;
-    } else if (const IniEntry* e = get("DisketteSize")) {
+    } else if (const IniEntry* e = Setting("DisketteSize")) {
         if (!ParseInteger(e->value, m_nDisketteSize, 1, 2147483647))
             throw CInputError(Where(e->line) + "DisketteSize must be a number of bytes");
     }
@@ -214,7 +245,7 @@ void CLayout::ReadSettings(const std::string& setupOverride, std::int64_t sizeOv
     if (m_nDisketteSize < least)
         throw CInputError((sizeOverride > 0 ? std::string("--diskette-size: ") : m_ini.DisplayName() + ": ") +
                           "a diskette must hold at least " + std::to_string(least) + " bytes");
-    if (const IniEntry* e = get("FirstDisketteSize")) {
+    if (const IniEntry* e = Setting("FirstDisketteSize")) {
         if (!ParseInteger(e->value, m_nFirstDisketteSize, least, 2147483647))
             throw CInputError(Where(e->line) + "FirstDisketteSize must be a number of bytes, at least " +
                               std::to_string(least));
@@ -229,41 +260,51 @@ void CLayout::ReadSettings(const std::string& setupOverride, std::int64_t sizeOv
         if (m_nFirstDisketteSize == 0 || m_nFirstDisketteSize == m_nDisketteSize)
             break;
     }
-    if (const IniEntry* e = get("SetupDiskette")) {
+}
+
+void CLayout::ReadSetupDiskette()
+{
+    if (const IniEntry* e = Setting("SetupDiskette")) {
         if (EqualNoCase(e->value, "alone"))
             m_bSetupAlone = true;
         else if (!EqualNoCase(e->value, "shared"))
             throw CInputError(Where(e->line) + "SetupDiskette is 'shared' (items follow the setup program on "
                                                "diskette 1) or 'alone' (items start on diskette 2)");
     }
-    if (const IniEntry* e = get("Time")) {
-        if (EqualNoCase(e->value, "source")) {
-            m_timeMode = TimeMode::source;
-        } else if (EqualNoCase(e->value, "none")) {
-            m_timeMode = TimeMode::none;
-        } else {
-            std::int64_t t;
-            if (!ParseUtcTime(e->value, t) || t > 2147483647)
-                throw CInputError(Where(e->line) +
-                                  "Time must be 'source', 'none' or a time 'YYYY-MM-DD HH:MM:SS' (UTC) "
-                                  "from 1970 to 2038");
-            m_timeMode = TimeMode::fixed;
-            m_nFixedTime = static_cast<std::int32_t>(t);
+}
+
+void CLayout::ReadTime()
+{
+    const IniEntry* e = Setting("Time");
+    if (!e || EqualNoCase(e->value, "source")) {
+        m_timeMode = TimeMode::source;
+    } else if (EqualNoCase(e->value, "none")) {
+        m_timeMode = TimeMode::none;
+    } else {
+        std::int64_t t;
+        if (!ParseUtcTime(e->value, t) || t > 2147483647)
+            throw CInputError(Where(e->line) +
+                              "Time must be 'source', 'none' or a time 'YYYY-MM-DD HH:MM:SS' (UTC) from 1970 to 2038");
+        m_timeMode = TimeMode::fixed;
+        m_nFixedTime = static_cast<std::int32_t>(t);
+    }
+}
+
+void CLayout::ReadLabel()
+{
+    const IniEntry* e = Setting("Label");
+    if (!e)
+        return;
+    m_labelPattern = e->value;
+    for (std::size_t i = 0; i < m_labelPattern.size(); ++i)
+        if (m_labelPattern[i] == '%') {
+            if (i + 1 < m_labelPattern.size() && (m_labelPattern[i + 1] == 'd' || m_labelPattern[i + 1] == '%'))
+                ++i;
+            else
+                throw CInputError(Where(e->line) + "Label may hold %d (the diskette's number) and %%, no other '%'");
         }
-    }
-    if (const IniEntry* e = get("Label")) {
-        m_labelPattern = e->value;
-        for (std::size_t i = 0; i < m_labelPattern.size(); ++i)
-            if (m_labelPattern[i] == '%') {
-                if (i + 1 < m_labelPattern.size() && (m_labelPattern[i + 1] == 'd' || m_labelPattern[i + 1] == '%'))
-                    ++i;
-                else
-                    throw CInputError(Where(e->line) + "Label may hold %d (the diskette's number) and %%, "
-                                                       "no other '%'");
-            }
-        if (m_labelPattern.find('|') != std::string::npos)
-            throw CInputError(Where(e->line) + "Label cannot hold '|'");
-    }
+    if (m_labelPattern.find('|') != std::string::npos)
+        throw CInputError(Where(e->line) + "Label cannot hold '|'");
 }
 
 DisketteFormat CLayout::FormatOf(int disk) const
@@ -335,15 +376,29 @@ void CLayout::ReadDestinations()
 
 void CLayout::CheckDestinationsResolve() const
 {
-    // As the setup program resolves them, after the user chose the folder of
-    // destination 0: passes of Resolve over all destinations until all of
-    // them succeed, at most as many passes as there are destinations.
-    struct Destination {
-        std::int64_t base = -1;
-        bool hasPath = false;
-        int line = 0;
+    const std::map<std::int64_t, ResolvedDestination> all = ResolveDestinations();
+    auto checkUsed = [&](std::int16_t id, int line) {
+        if (id == DEST_NONE)
+            return;
+        const auto it = all.find(id);
+        if (it == all.end() || !it->second.hasPath)
+            throw CInputError(Where(line) + "destination " + std::to_string(id) +
+                              " has neither a base nor a path, so its files would have no folder");
     };
-    std::map<std::int64_t, Destination> all;
+    for (const LayoutItem& item : m_items) {
+        if (item.kind == LayoutItem::Kind::file)
+            checkUsed(item.destination, item.line);
+        for (const LayoutMember& member : item.members)
+            checkUsed(member.destination, member.line);
+    }
+}
+
+// As the setup program resolves them, after the user chose the folder of
+// destination 0: passes of Resolve over all destinations until all of them
+// succeed, at most as many passes as there are destinations.
+std::map<std::int64_t, CLayout::ResolvedDestination> CLayout::ResolveDestinations() const
+{
+    std::map<std::int64_t, ResolvedDestination> all;
     all[DEST_WINDOWS].hasPath = all[DEST_SYSTEM].hasPath = all[DEST_TEMP].hasPath = true;
     for (const ProfileEntry& entry : m_destinations) {
         std::int64_t id = 0, base = -1;
@@ -353,7 +408,7 @@ void CLayout::CheckDestinationsResolve() const
             base = 0;  // a base field that is there but empty reads as 0
             ParseInteger(fields[1], base, -32768, 32767);
         }
-        Destination& d = all[id];
+        ResolvedDestination& d = all[id];
         d.base = base;
         d.hasPath = fields.size() >= 3 && !fields[2].empty();
         d.line = entry.line;
@@ -372,30 +427,14 @@ void CLayout::CheckDestinationsResolve() const
                 d.hasPath = true;
         }
         if (failed.empty())
-            break;
+            return all;
     }
-    if (!failed.empty()) {
-        const Destination& d = all[failed.front()];
-        const bool missing = all.find(d.base) == all.end();
-        throw CInputError(Where(d.line) + "destination " + std::to_string(failed.front()) + " lies below destination " +
-                          std::to_string(d.base) +
-                          (missing ? ", which is not given" : ", which never gets a folder (a missing base or a cycle)") +
-                          "; the setup program could not resolve its destinations");
-    }
-    auto checkUsed = [&](std::int16_t id, int line) {
-        if (id == DEST_NONE)
-            return;
-        const auto it = all.find(id);
-        if (it == all.end() || !it->second.hasPath)
-            throw CInputError(Where(line) + "destination " + std::to_string(id) +
-                              " has neither a base nor a path, so its files would have no folder");
-    };
-    for (const LayoutItem& item : m_items) {
-        if (item.kind == LayoutItem::Kind::file)
-            checkUsed(item.destination, item.line);
-        for (const LayoutMember& member : item.members)
-            checkUsed(member.destination, member.line);
-    }
+    const ResolvedDestination& d = all[failed.front()];
+    const bool missing = all.find(d.base) == all.end();
+    throw CInputError(Where(d.line) + "destination " + std::to_string(failed.front()) + " lies below destination " +
+                      std::to_string(d.base) +
+                      (missing ? ", which is not given" : ", which never gets a folder (a missing base or a cycle)") +
+                      "; the setup program could not resolve its destinations");
 }
 
 std::int16_t CLayout::ParseDestination(const std::string& text, int line) const
@@ -429,8 +468,9 @@ void CLayout::ReadDiskettes()
     m_diskettes = EntriesOf(m_ini, "diskettes");
     for (const ProfileEntry& entry : m_diskettes) {
         std::int64_t n;
-        if (!ParseInteger(entry.key, n, 1, 99))
-            throw CInputError(Where(entry.line) + "a diskette number must be from 1 to 99");
+        if (!ParseInteger(entry.key, n, 1, kMaxDiskettes))
+            throw CInputError(Where(entry.line) + "a diskette number must be from 1 to " +
+                              std::to_string(kMaxDiskettes));
         if (SplitFields(entry.value).size() > 2)
             throw CInputError(Where(entry.line) + "a diskette is label|second (two fields at most)");
         CheckValueLength(*this, entry);
@@ -501,49 +541,53 @@ void CLayout::ReadItems()
     const IniSection* items = m_ini.Find("items");
     if (!items || items->entries.empty())
         throw CInputError(m_ini.DisplayName() + ": [items] is missing or empty; it lists what goes onto the diskettes");
-    for (const IniEntry& entry : items->entries) {
-        LayoutItem item;
-        item.name = entry.key;
-        item.line = entry.line;
-        const std::string problem = FileNameProblem(item.name);
-        if (!problem.empty())
-            throw CInputError(Where(entry.line) + problem);
-        const std::vector<std::string> fields = SplitFields(entry.value);
-        const std::string kind = fields[0];
-        if (EqualNoCase(kind, "archive")) {
-            item.kind = LayoutItem::Kind::archive;
-            if (fields.size() < 2 || fields.size() > 3)
-                throw CInputError(Where(entry.line) + "an archive is listed as NAME=archive|GROUP|COMMENT");
-            item.comment = fields.size() > 2 ? fields[2] : std::string();
-        } else if (EqualNoCase(kind, "file")) {
-            item.kind = LayoutItem::Kind::file;
-            if (fields.size() < 3 || fields.size() > 5)
-                throw CInputError(Where(entry.line) + "a file is listed as NAME=file|GROUP|SOURCE|DESTINATION|COMMENT");
-            item.source = ResolveSource(fields[2], entry.line);
-            item.destination = ParseDestination(fields.size() > 3 ? fields[3] : std::string(), entry.line);
-            item.comment = fields.size() > 4 ? fields[4] : std::string();
-        } else {
-            throw CInputError(Where(entry.line) + "an item is either 'archive' or 'file', not '" + kind + "'");
-        }
-        if (fields[1].empty())
-            throw CInputError(Where(entry.line) + "an item needs the group it belongs to");
-        for (const ProfileEntry& group : m_groups)
-            if (EqualNoCase(group.key, fields[1]))
-                item.group = group.key;
-        if (item.group.empty())
-            throw CInputError(Where(entry.line) + "group '" + fields[1] + "' is not given in [groups]");
-        if (item.kind == LayoutItem::Kind::archive) {
-            const IniSection* members = m_ini.Find(item.name);
-            if (!members)
-                throw CInputError(Where(entry.line) + "archive '" + item.name + "' has no section [" + item.name +
-                                  "] listing its members");
-            ReadMembers(item, *members);
-        }
-        m_items.push_back(std::move(item));
-    }
+    for (const IniEntry& entry : items->entries)
+        m_items.push_back(ReadItem(entry));
 }
 
-void CLayout::ReadMembers(LayoutItem& item, const IniSection& section)
+LayoutItem CLayout::ReadItem(const IniEntry& entry) const
+{
+    LayoutItem item;
+    item.name = entry.key;
+    item.line = entry.line;
+    const std::string problem = FileNameProblem(item.name);
+    if (!problem.empty())
+        throw CInputError(Where(entry.line) + problem);
+    const std::vector<std::string> fields = SplitFields(entry.value);
+    const std::string kind = fields[0];
+    if (EqualNoCase(kind, "archive")) {
+        item.kind = LayoutItem::Kind::archive;
+        if (fields.size() < 2 || fields.size() > 3)
+            throw CInputError(Where(entry.line) + "an archive is listed as NAME=archive|GROUP|COMMENT");
+        item.comment = fields.size() > 2 ? fields[2] : std::string();
+    } else if (EqualNoCase(kind, "file")) {
+        item.kind = LayoutItem::Kind::file;
+        if (fields.size() < 3 || fields.size() > 5)
+            throw CInputError(Where(entry.line) + "a file is listed as NAME=file|GROUP|SOURCE|DESTINATION|COMMENT");
+        item.source = ResolveSource(fields[2], entry.line);
+        item.destination = ParseDestination(fields.size() > 3 ? fields[3] : std::string(), entry.line);
+        item.comment = fields.size() > 4 ? fields[4] : std::string();
+    } else {
+        throw CInputError(Where(entry.line) + "an item is either 'archive' or 'file', not '" + kind + "'");
+    }
+    if (fields[1].empty())
+        throw CInputError(Where(entry.line) + "an item needs the group it belongs to");
+    for (const ProfileEntry& group : m_groups)
+        if (EqualNoCase(group.key, fields[1]))
+            item.group = group.key;
+    if (item.group.empty())
+        throw CInputError(Where(entry.line) + "group '" + fields[1] + "' is not given in [groups]");
+    if (item.kind == LayoutItem::Kind::archive) {
+        const IniSection* members = m_ini.Find(item.name);
+        if (!members)
+            throw CInputError(Where(entry.line) + "archive '" + item.name + "' has no section [" + item.name +
+                              "] listing its members");
+        ReadMembers(item, *members);
+    }
+    return item;
+}
+
+void CLayout::ReadMembers(LayoutItem& item, const IniSection& section) const
 {
     if (section.entries.empty())
         throw CInputError(Where(section.line) + "archive '" + item.name + "' has no members");
@@ -562,21 +606,8 @@ void CLayout::ReadMembers(LayoutItem& item, const IniSection& section)
             throw CInputError(Where(entry.line) + "a member is NAME=SOURCE|DESTINATION|ATTRIBUTES|METHOD|COMMENT");
         member.source = ResolveSource(fields[0], entry.line);
         member.destination = ParseDestination(fields.size() > 1 ? fields[1] : std::string(), entry.line);
-        if (fields.size() > 2 && !fields[2].empty()) {
-            member.attributes = 0;
-            if (fields[2] != "-")
-                for (char c : fields[2]) {
-                    switch (std::toupper(static_cast<unsigned char>(c))) {
-                    case 'R': member.attributes |= 0x01; break;
-                    case 'H': member.attributes |= 0x02; break;
-                    case 'S': member.attributes |= 0x04; break;
-                    case 'A': member.attributes |= 0x20; break;
-                    default:
-                        throw CInputError(Where(entry.line) + "attributes are letters of R (read-only), H (hidden), "
-                                                              "S (system) and A (archive), or - for none");
-                    }
-                }
-        }
+        if (fields.size() > 2 && !fields[2].empty())
+            member.attributes = ParseAttributes(fields[2], entry.line);
         if (fields.size() > 3 && !fields[3].empty()) {
             if (EqualNoCase(fields[3], "copy"))
                 member.zlib = false;
@@ -589,4 +620,23 @@ void CLayout::ReadMembers(LayoutItem& item, const IniSection& section)
                               std::to_string(kCommentSize - 1) + " characters");
         item.members.push_back(std::move(member));
     }
+}
+
+std::uint16_t CLayout::ParseAttributes(const std::string& text, int line) const
+{
+    std::uint16_t attributes = 0;
+    if (text == "-")
+        return attributes;
+    for (char c : text) {
+        switch (std::toupper(static_cast<unsigned char>(c))) {
+        case 'R': attributes |= 0x01; break;
+        case 'H': attributes |= 0x02; break;
+        case 'S': attributes |= 0x04; break;
+        case 'A': attributes |= 0x20; break;
+        default:
+            throw CInputError(Where(line) + "attributes are letters of R (read-only), H (hidden), S (system) and A "
+                                            "(archive), or - for none");
+        }
+    }
+    return attributes;
 }

@@ -8,6 +8,7 @@
 #include "IniFile.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -87,14 +88,33 @@ public:
 
 private:
     void Read(const std::string& path, const std::string& setupOverride, std::int64_t sizeOverride);
+    void CheckSections() const;
+    void WarnAboutTargets();
     void ReadSettings(const std::string& setupOverride, std::int64_t sizeOverride);
+    const IniEntry* Setting(const char* key) const;  // of [layout]
+    void ReadSource();
+    void ReadProgram(const std::string& setupOverride);
+    void ReadSizes(std::int64_t sizeOverride);
+    void ReadSetupDiskette();
+    void ReadTime();
+    void ReadLabel();
     void ReadDestinations();
     void ReadDiskettes();
     void ReadGroups();
     void ReadTargets();
     void ReadItems();
-    void ReadMembers(LayoutItem& item, const IniSection& section);
+    LayoutItem ReadItem(const IniEntry& entry) const;
+    void ReadMembers(LayoutItem& item, const IniSection& section) const;
+    std::uint16_t ParseAttributes(const std::string& text, int line) const;
     void CheckDestinationsResolve() const;
+    // A destination as the setup program resolves it: its base, and whether
+    // it gets a folder.
+    struct ResolvedDestination {
+        std::int64_t base = -1;
+        bool hasPath = false;
+        int line = 0;
+    };
+    std::map<std::int64_t, ResolvedDestination> ResolveDestinations() const;
     std::int16_t ParseDestination(const std::string& text, int line) const;
     std::string ResolveSource(const std::string& text, int line) const;
 

@@ -46,6 +46,23 @@ private:
     posix_spawn_file_actions_t m_actions;
 };
 
+// This process's environment with the variables of `environment` in place of
+// its own of the same names.
+std::vector<std::string> MergedEnvironment(const std::vector<std::string>& environment)
+{
+    std::vector<std::string> variables;
+    for (char** v = environ; *v; ++v) {
+        const std::string variable = *v;
+        bool replaced = false;
+        for (const std::string& own : environment)
+            replaced = replaced || variable.compare(0, own.find('=') + 1, own, 0, own.find('=') + 1) == 0;
+        if (!replaced)
+            variables.push_back(variable);
+    }
+    variables.insert(variables.end(), environment.begin(), environment.end());
+    return variables;
+}
+
 } // namespace
 
 bool ProgramOnPath(const std::string& name)
@@ -73,16 +90,7 @@ int RunProgram(const std::vector<std::string>& args, const std::vector<std::stri
 {
     if (args.empty())
         throw CInputError("no program to run");
-    std::vector<std::string> variables;
-    for (char** v = environ; *v; ++v) {
-        const std::string variable = *v;
-        bool replaced = false;
-        for (const std::string& own : environment)
-            replaced = replaced || variable.compare(0, own.find('=') + 1, own, 0, own.find('=') + 1) == 0;
-        if (!replaced)
-            variables.push_back(variable);
-    }
-    variables.insert(variables.end(), environment.begin(), environment.end());
+    const std::vector<std::string> variables = MergedEnvironment(environment);
     std::vector<char*> argv, envp;
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));

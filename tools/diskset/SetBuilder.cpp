@@ -1,10 +1,15 @@
 #include "SetBuilder.h"
 
+#include "DisketteSet.h"
 #include "FatImage.h"
 #include "SetReader.h"
 #include "SetupProgram.h"
 #include "archive/Codec.h"
 #include "archive/MultiFile.h"
+#include "rules/DisketteFolders.h"
+#include "rules/ProfileFields.h"
+#include "rules/ProfileLine.h"
+#include "rules/ProfileRecords.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -105,13 +110,55 @@ bool LooksLikeDisketteSet(const std::string& dir)
     std::error_code ignored;
     for (const auto& entry : fs::directory_iterator(dir, ignored)) {
         const std::string name = entry.path().filename().string();
-        const bool folder = entry.is_directory(ignored) && name.size() == 6 && name.compare(0, 4, "DISK") == 0 &&
-                            DisketteNumberOf(name) != 0;
+        const bool folder = entry.is_directory(ignored) && DisketteFolderNameNumber(name) != 0;
         if (!folder && !(entry.is_regular_file(ignored) && DisketteImageNumberOf(name) != 0))
             return false;
     }
     return !ignored;
 }
+
+// Writes an archive's logical stream into its volumes: each volume's file is
+// opened with its signature when the stream reaches it.
+class CVolumeStream {
+public:
+    struct Part {
+        std::string path;
+        std::uint64_t to = 0;  // where the volume's part of the stream ends
+    };
+
+    explicit CVolumeStream(std::vector<Part> parts) : m_parts(std::move(parts)) { Open(); }
+
+    void Write(const unsigned char* bytes, std::uint64_t count)
+    {
+        while (count > 0) {
+            if (m_nAt == m_parts[m_nPart].to) {
+                m_file.Close();
+                ++m_nPart;
+                Open();
+            }
+            const std::uint64_t n = std::min(count, m_parts[m_nPart].to - m_nAt);
+            m_file.Write(bytes, static_cast<unsigned>(n));
+            bytes += n;
+            count -= n;
+            m_nAt += n;
+        }
+    }
+    void Close() { m_file.Close(); }
+
+private:
+    void Open()
+    {
+        m_file.OpenWrite(m_parts[m_nPart].path);
+        unsigned char signature[kSignatureSize];
+        EncodeSignature(static_cast<std::uint16_t>(m_nPart + 1), signature);
+        m_file.Write(signature, kSignatureSize);
+    }
+
+    std::vector<Part> m_parts;
+    std::size_t m_nPart = 0;
+    std::uint64_t m_nAt = 0;  // in the logical stream
+    CBuildFile m_file;
+};
 
 // FAT keeps times from 1980 to 2107, in steps of two seconds.
 constexpr std::int64_t kFirstFatTime = 315532800;  // 1980-01-01 00:00:00
@@ -166,9 +213,7 @@ std::int64_t CSetBuilder::Round(std::int64_t bytes, int disk) const
 
 std::string CSetBuilder::DiskFolder(int disk) const
 {
-    char name[16];
-    std::snprintf(name, sizeof name, "DISK%02d", disk);
-    return Join(m_partial, name);
+    return Join(m_partial, DisketteFolderName(disk));
 }
 
 std::string CSetBuilder::OnDisk(int disk, const std::string& name) const
@@ -183,28 +228,15 @@ void CSetBuilder::Build()
     CheckSetupProgram();
     for (const std::string& warning : m_layout.m_warnings)
         m_out << "warning: " << warning << "\n";
-    std::error_code error;
-    if (fs::exists(m_outDir, error) && !fs::is_directory(m_outDir, error))
-        throw CInputError(m_outDir + ": exists and is not a folder");
-    if (fs::exists(m_outDir, error) && !m_bReplaceAnything && !LooksLikeDisketteSet(m_outDir))
-        throw CInputError(m_outDir + ": exists and holds more than a diskette set; remove it, choose another "
-                                     "folder or give --force to replace it");
+    CheckOutputFolder();
     // A folder of this name is what a failed build left behind.
+    std::error_code error;
     fs::remove_all(m_partial, error);
     fs::create_directories(m_work, error);
     if (error)
         throw CInputError(m_partial + ": cannot be created: " + error.message());
     try {
-        if (!m_layout.m_setupProgram.empty()) {
-            m_setupName = fs::path(m_layout.m_setupProgram).filename().string();
-            m_setupSize = SizeOf(m_layout.m_setupProgram);
-        } else {
-            m_setupName.clear();
-            m_out << "warning: no setup program given (Program= in [layout] or --setup); "
-                     "the set holds only its profile\n";
-        }
-        m_profileName = ProfileNameFor(m_setupName.empty() ? "INSTALL.EXE" : m_setupName);
-
+        NameSetupFiles();
         int workFiles = 0;
         m_items.clear();
         for (const LayoutItem& layoutItem : m_layout.m_items) {
@@ -213,29 +245,7 @@ void CSetBuilder::Build()
             Pack(item, workFiles);
             m_items.push_back(std::move(item));
         }
-
-        // Diskette 1 holds the setup program and its profile before anything
-        // else; the profile names the diskettes, so plan until it fits.
-        std::int64_t reserved = Round(static_cast<std::int64_t>(m_setupSize), 1);
-        for (int attempt = 0;; ++attempt) {
-            const int setupEntries = (m_setupName.empty() ? 0 : DirectoryEntriesFor(m_setupName)) +
-                                     DirectoryEntriesFor(m_profileName);
-            const int entryLimit = m_layout.FormatOf(1).fileEntries;
-            if (reserved > Capacity(1) || (entryLimit > 0 && setupEntries > entryLimit))
-                throw CInputError("the setup program (" + Thousands(m_setupSize) +
-                                  " bytes) and its profile do not fit on diskette 1 (" +
-                                  Thousands(static_cast<std::uint64_t>(Capacity(1))) +
-                                  " bytes; FirstDisketteSize in [layout] sets its size)");
-            Plan(reserved);
-            m_profile = MakeProfile();
-            const std::int64_t needed = Round(static_cast<std::int64_t>(m_setupSize), 1) +
-                                        Round(static_cast<std::int64_t>(m_profile.size()), 1);
-            if (needed <= reserved)
-                break;
-            if (attempt == 10)
-                throw CInputError("the diskettes cannot be planned: the profile keeps growing");
-            reserved = needed;
-        }
+        PlanWithProfile();
         WriteSet();
         Verify();
         if (m_bImages)
@@ -248,6 +258,58 @@ void CSetBuilder::Build()
         throw;
     }
     PrintSummary();
+}
+
+void CSetBuilder::CheckOutputFolder() const
+{
+    std::error_code error;
+    if (fs::exists(m_outDir, error) && !fs::is_directory(m_outDir, error))
+        throw CInputError(m_outDir + ": exists and is not a folder");
+    if (fs::exists(m_outDir, error) && !m_bReplaceAnything && !LooksLikeDisketteSet(m_outDir))
+        throw CInputError(m_outDir + ": exists and holds more than a diskette set; remove it, choose another "
+                                     "folder or give --force to replace it");
+}
+
+void CSetBuilder::NameSetupFiles()
+{
+    if (!m_layout.m_setupProgram.empty()) {
+        m_setupName = fs::path(m_layout.m_setupProgram).filename().string();
+        m_setupSize = SizeOf(m_layout.m_setupProgram);
+    } else {
+        m_setupName.clear();
+        m_out << "warning: no setup program given (Program= in [layout] or --setup); "
+                 "the set holds only its profile\n";
+    }
+    m_profileName = ProfileNameFor(m_setupName.empty() ? "INSTALL.EXE" : m_setupName);
+}
+
+int CSetBuilder::SetupEntries() const
+{
+    return (m_setupName.empty() ? 0 : DirectoryEntriesFor(m_setupName)) + DirectoryEntriesFor(m_profileName);
+}
+
+// Diskette 1 holds the setup program and its profile before anything else;
+// the profile names the diskettes, so plan until it fits.
+void CSetBuilder::PlanWithProfile()
+{
+    std::int64_t reserved = Round(static_cast<std::int64_t>(m_setupSize), 1);
+    for (int attempt = 0;; ++attempt) {
+        const int entryLimit = m_layout.FormatOf(1).fileEntries;
+        if (reserved > Capacity(1) || (entryLimit > 0 && SetupEntries() > entryLimit))
+            throw CInputError("the setup program (" + Thousands(m_setupSize) +
+                              " bytes) and its profile do not fit on diskette 1 (" +
+                              Thousands(static_cast<std::uint64_t>(Capacity(1))) +
+                              " bytes; FirstDisketteSize in [layout] sets its size)");
+        Plan(reserved);
+        m_profile = MakeProfile();
+        const std::int64_t needed = Round(static_cast<std::int64_t>(m_setupSize), 1) +
+                                    Round(static_cast<std::int64_t>(m_profile.size()), 1);
+        if (needed <= reserved)
+            return;
+        if (attempt == 10)
+            throw CInputError("the diskettes cannot be planned: the profile keeps growing");
+        reserved = needed;
+    }
 }
 
 void CSetBuilder::Pack(Item& item, int& workFiles)
@@ -264,72 +326,12 @@ void CSetBuilder::Pack(Item& item, int& workFiles)
     }
     std::uint64_t offset = 0;
     for (const LayoutMember& layoutMember : layoutItem.members) {
-        Member member;
-        member.layout = &layoutMember;
-        const std::string where = m_layout.Where(layoutMember.line);
-        if (!fs::is_regular_file(layoutMember.source))
-            throw CInputError(where + "source file '" + layoutMember.source + "' not found");
-        CFileStatus status;
-        if (!CFile::GetStatus(layoutMember.source.c_str(), status))
-            throw CInputError(where + "source file '" + layoutMember.source + "' cannot be examined");
-
-        CMultiFile source;
-        source.OpenRead(layoutMember.source);
-        MemberHeader& h = member.header;
-        h.method = METHOD_COPY;
-        member.packedPath = layoutMember.source;
-        if (layoutMember.zlib) {
-            const std::string packedPath = Join(m_work, "packed-" + std::to_string(++workFiles));
-            CBuildFile packed;
-            packed.OpenWrite(packedPath);
-            CZLibCodec codec;
-            codec.Compress(&source, &packed);
-            packed.Close();
-            // Kept only when zlib makes the member smaller.
-            if (packed.m_nBytesWritten < source.m_nBytesRead) {
-                h.method = METHOD_ZLIB;
-                h.packedSize = static_cast<std::uint32_t>(packed.m_nBytesWritten);
-                member.packedPath = packedPath;
-            } else {
-                fs::remove(packedPath);
-            }
-        } else {
-            std::vector<unsigned char> buffer(kCopyBuffer);
-            while (source.Read(buffer.data(), kCopyBuffer) != 0) {
-            }
-        }
-        if (source.m_nBytesRead > 0xFFFFFFFFll)
-            throw CInputError(where + "'" + layoutMember.source + "' is larger than the 4 GB a member can hold");
-        h.size = static_cast<std::uint32_t>(source.m_nBytesRead);
-        if (h.method == METHOD_COPY)
-            h.packedSize = h.size;
-        h.checksum = source.m_checksum;
-        h.SetFileName(layoutMember.name);
-        h.SetComment(layoutMember.comment);
-        h.destination = layoutMember.destination;
-        h.attributes = layoutMember.attributes;
-        switch (m_layout.m_timeMode) {
-        case CLayout::TimeMode::none:
-            h.modifiedTime = 0;
-            break;
-        case CLayout::TimeMode::fixed:
-            h.modifiedTime = m_layout.m_nFixedTime;
-            break;
-        case CLayout::TimeMode::source:
-            if (status.m_mtime > 0 && status.m_mtime <= 2147483647) {
-                h.modifiedTime = static_cast<std::int32_t>(status.m_mtime);
-            } else {
-                h.modifiedTime = 0;
-                m_out << "warning: " << where << "the time of '" << layoutMember.source
-                      << "' does not fit the archive's 32-bit time; the file keeps the time it is installed at\n";
-            }
-            break;
-        }
+        Member member = PackMember(layoutMember, workFiles);
         member.headerAt = offset;
         member.dataAt = offset + kHeaderSize;
-        member.dataEnd = member.dataAt + h.packedSize;
+        member.dataEnd = member.dataAt + member.header.packedSize;
         offset = member.dataEnd;
-        item.size += h.size;
+        item.size += member.header.size;
         item.members.push_back(std::move(member));
     }
     item.streamLength = offset;
@@ -339,6 +341,81 @@ void CSetBuilder::Pack(Item& item, int& workFiles)
     if (item.members.size() > 32767)
         throw CInputError(m_layout.Where(layoutItem.line) + "archive '" + layoutItem.name +
                           "' has more members than a profile line can count (32767)");
+}
+
+CSetBuilder::Member CSetBuilder::PackMember(const LayoutMember& layoutMember, int& workFiles) const
+{
+    Member member;
+    member.layout = &layoutMember;
+    const std::string where = m_layout.Where(layoutMember.line);
+    if (!fs::is_regular_file(layoutMember.source))
+        throw CInputError(where + "source file '" + layoutMember.source + "' not found");
+    CFileStatus status;
+    if (!CFile::GetStatus(layoutMember.source.c_str(), status))
+        throw CInputError(where + "source file '" + layoutMember.source + "' cannot be examined");
+
+    CMultiFile source;
+    source.OpenRead(layoutMember.source);
+    PackData(source, member, workFiles);
+    if (source.m_nBytesRead > 0xFFFFFFFFll)
+        throw CInputError(where + "'" + layoutMember.source + "' is larger than the 4 GB a member can hold");
+    MemberHeader& h = member.header;
+    h.size = static_cast<std::uint32_t>(source.m_nBytesRead);
+    if (h.method == METHOD_COPY)
+        h.packedSize = h.size;
+    h.checksum = source.m_checksum;
+    h.SetFileName(layoutMember.name);
+    h.SetComment(layoutMember.comment);
+    h.destination = layoutMember.destination;
+    h.attributes = layoutMember.attributes;
+    h.modifiedTime = MemberTime(layoutMember, status);
+    return member;
+}
+
+// Reads the whole source, packed by zlib into a work file when the layout
+// asks for it and zlib makes it smaller; otherwise the member is stored as
+// the source holds it.
+void CSetBuilder::PackData(CMultiFile& source, Member& member, int& workFiles) const
+{
+    MemberHeader& h = member.header;
+    h.method = METHOD_COPY;
+    member.packedPath = member.layout->source;
+    if (!member.layout->zlib) {
+        std::vector<unsigned char> buffer(kCopyBuffer);
+        while (source.Read(buffer.data(), kCopyBuffer) != 0) {
+        }
+        return;
+    }
+    const std::string packedPath = Join(m_work, "packed-" + std::to_string(++workFiles));
+    CBuildFile packed;
+    packed.OpenWrite(packedPath);
+    CZLibCodec codec;
+    codec.Compress(&source, &packed);
+    packed.Close();
+    if (packed.m_nBytesWritten < source.m_nBytesRead) {
+        h.method = METHOD_ZLIB;
+        h.packedSize = static_cast<std::uint32_t>(packed.m_nBytesWritten);
+        member.packedPath = packedPath;
+    } else {
+        fs::remove(packedPath);
+    }
+}
+
+std::int32_t CSetBuilder::MemberTime(const LayoutMember& layoutMember, const CFileStatus& status) const
+{
+    switch (m_layout.m_timeMode) {
+    case CLayout::TimeMode::none:
+        return 0;
+    case CLayout::TimeMode::fixed:
+        return m_layout.m_nFixedTime;
+    case CLayout::TimeMode::source:
+        break;
+    }
+    if (status.m_mtime > 0 && status.m_mtime <= 2147483647)
+        return static_cast<std::int32_t>(status.m_mtime);
+    m_out << "warning: " << m_layout.Where(layoutMember.line) << "the time of '" << layoutMember.source
+          << "' does not fit the archive's 32-bit time; the file keeps the time it is installed at\n";
+    return 0;
 }
 
 bool CSetBuilder::FindCut(const Item& item, std::uint64_t from, std::uint64_t limit, std::uint64_t& cut) const
@@ -367,88 +444,121 @@ void CSetBuilder::Plan(std::int64_t reserved)
     m_used.assign(2, 0);
     m_used[1] = reserved;
     m_entries.assign(2, 0);
-    m_entries[1] = (m_setupName.empty() ? 0 : DirectoryEntriesFor(m_setupName)) + DirectoryEntriesFor(m_profileName);
+    m_entries[1] = SetupEntries();
     int disk = 1;
-    auto nextDisk = [&] {
-        ++disk;
-        if (disk > 99)
-            throw CInputError("the set needs more than 99 diskettes; the setup program finds diskette folders "
-                              "only by their two-digit number");
-        m_used.push_back(0);
-        m_entries.push_back(0);
-    };
-    // Whether a file of this name and size still fits on the diskette.
-    auto fits = [&](std::int64_t bytes, const std::string& name) {
-        const int limit = m_layout.FormatOf(disk).fileEntries;
-        return Round(bytes, disk) <= Capacity(disk) - m_used[disk] &&
-               (limit == 0 || m_entries[disk] + DirectoryEntriesFor(name) <= limit);
-    };
     if (m_layout.m_bSetupAlone)
-        nextDisk();
+        NextDisk(disk);
     for (Item& item : m_items) {
         item.volumes.clear();
         for (Member& m : item.members)
             m.header.continues = 0;
-        const LayoutItem& layoutItem = *item.layout;
-        if (layoutItem.kind == LayoutItem::Kind::file) {
-            const std::int64_t bytes = static_cast<std::int64_t>(item.size);
-            if (!fits(bytes, layoutItem.name))
-                nextDisk();
-            if (!fits(bytes, layoutItem.name))
-                throw CInputError(m_layout.Where(layoutItem.line) + "'" + layoutItem.name + "' (" +
-                                  Thousands(item.size) + " bytes) does not fit on one diskette; list it in an "
-                                                         "archive, whose volumes can span diskettes");
-            item.disk = disk;
-            m_used[disk] += Round(bytes, disk);
-            m_entries[disk] += DirectoryEntriesFor(layoutItem.name);
-            continue;
-        }
-        std::uint64_t from = 0;
-        std::string name = layoutItem.name;
-        for (;;) {
-            // The largest file that fits in the room left, less its signature;
-            // none when the root folder is full.
-            const std::int64_t cluster = m_layout.FormatOf(disk).clusterSize;
-            const std::int64_t room =
-                fits(0, name) ? (Capacity(disk) - m_used[disk]) / cluster * cluster - static_cast<std::int64_t>(kSignatureSize)
-                              : 0;
-            if (room >= static_cast<std::int64_t>(item.streamLength - from)) {
-                item.volumes.push_back({disk, name, from, item.streamLength});
-                break;
-            }
-            std::uint64_t cut = 0;
-            if (room <= 0 || !FindCut(item, from, from + static_cast<std::uint64_t>(room), cut)) {
-                if (item.volumes.empty() && (m_used[disk] > 0 || m_entries[disk] > 0)) {
-                    nextDisk();  // start the archive on a fresh diskette
-                    continue;
-                }
-                throw CInputError(m_layout.Where(layoutItem.line) + "archive '" + layoutItem.name +
-                                  "' cannot be cut into volumes of this diskette size");
-            }
-            item.volumes.push_back({disk, name, from, cut});
-            for (Member& m : item.members)
-                if (m.dataAt <= cut && cut < m.dataEnd)
-                    m.header.continues = 1;
-            m_used[disk] += Round(static_cast<std::int64_t>(kSignatureSize + cut - from), disk);
-            m_entries[disk] += DirectoryEntriesFor(name);
-            from = cut;
-            const char last = name.back();
-            if (!((last >= '0' && last < '9') || (last >= 'A' && last < 'Z') || (last >= 'a' && last < 'z')))
-                throw CInputError(m_layout.Where(layoutItem.line) + "archive '" + layoutItem.name + "' needs more than " +
-                                  std::to_string(item.volumes.size()) + " volumes, but the last character of '" +
-                                  name + "' cannot be raised to name another (end the name in a letter or digit: "
-                                         "A gives up to 26 volumes, 1 up to 9)");
-            name = NextVolumeName(name);
-            nextDisk();
-        }
-        const Volume& last = item.volumes.back();
-        m_used[disk] += Round(static_cast<std::int64_t>(kSignatureSize + last.to - last.from), disk);
-        m_entries[disk] += DirectoryEntriesFor(last.name);
-        item.disk = item.volumes.front().disk;
+        if (item.layout->kind == LayoutItem::Kind::file)
+            PlacePlainFile(item, disk);
+        else
+            PlaceArchive(item, disk);
     }
     m_nDisks = disk;
+    CheckNamesDiffer();
+}
 
-    // Every file of a diskette has its own name.
+void CSetBuilder::NextDisk(int& disk)
+{
+    ++disk;
+    if (disk > kMaxDiskettes)
+        throw CInputError("the set needs more than " + std::to_string(kMaxDiskettes) +
+                          " diskettes; the setup program finds diskette folders only by their two-digit number");
+    m_used.push_back(0);
+    m_entries.push_back(0);
+}
+
+bool CSetBuilder::Fits(int disk, std::int64_t bytes, const std::string& name) const
+{
+    const int limit = m_layout.FormatOf(disk).fileEntries;
+    return Round(bytes, disk) <= Capacity(disk) - m_used[disk] &&
+           (limit == 0 || m_entries[disk] + DirectoryEntriesFor(name) <= limit);
+}
+
+void CSetBuilder::Take(int disk, std::int64_t bytes, const std::string& name)
+{
+    m_used[disk] += Round(bytes, disk);
+    m_entries[disk] += DirectoryEntriesFor(name);
+}
+
+void CSetBuilder::PlacePlainFile(Item& item, int& disk)
+{
+    const LayoutItem& layoutItem = *item.layout;
+    const std::int64_t bytes = static_cast<std::int64_t>(item.size);
+    if (!Fits(disk, bytes, layoutItem.name))
+        NextDisk(disk);
+    if (!Fits(disk, bytes, layoutItem.name))
+        throw CInputError(m_layout.Where(layoutItem.line) + "'" + layoutItem.name + "' (" + Thousands(item.size) +
+                          " bytes) does not fit on one diskette; list it in an archive, whose volumes can span "
+                          "diskettes");
+    item.disk = disk;
+    Take(disk, bytes, layoutItem.name);
+}
+
+// Volume after volume, each as large as the room left on its diskette; an
+// archive that does not begin on a diskette's first cluster may begin on the
+// next diskette instead.
+void CSetBuilder::PlaceArchive(Item& item, int& disk)
+{
+    const LayoutItem& layoutItem = *item.layout;
+    std::uint64_t from = 0;
+    std::string name = layoutItem.name;
+    for (;;) {
+        const std::int64_t room = VolumeRoom(disk, name);
+        if (room >= static_cast<std::int64_t>(item.streamLength - from)) {
+            item.volumes.push_back({disk, name, from, item.streamLength});
+            break;
+        }
+        std::uint64_t cut = 0;
+        if (room <= 0 || !FindCut(item, from, from + static_cast<std::uint64_t>(room), cut)) {
+            if (item.volumes.empty() && (m_used[disk] > 0 || m_entries[disk] > 0)) {
+                NextDisk(disk);  // start the archive on a fresh diskette
+                continue;
+            }
+            throw CInputError(m_layout.Where(layoutItem.line) + "archive '" + layoutItem.name +
+                              "' cannot be cut into volumes of this diskette size");
+        }
+        item.volumes.push_back({disk, name, from, cut});
+        for (Member& m : item.members)
+            if (m.dataAt <= cut && cut < m.dataEnd)
+                m.header.continues = 1;
+        Take(disk, static_cast<std::int64_t>(kSignatureSize + cut - from), name);
+        from = cut;
+        name = RaisedVolumeName(item, name);
+        NextDisk(disk);
+    }
+    const Volume& last = item.volumes.back();
+    Take(disk, static_cast<std::int64_t>(kSignatureSize + last.to - last.from), last.name);
+    item.disk = item.volumes.front().disk;
+}
+
+// The largest volume that fits in the room left, less its signature; none
+// when the root folder is full.
+std::int64_t CSetBuilder::VolumeRoom(int disk, const std::string& name) const
+{
+    const std::int64_t cluster = m_layout.FormatOf(disk).clusterSize;
+    if (!Fits(disk, 0, name))
+        return 0;
+    return (Capacity(disk) - m_used[disk]) / cluster * cluster - static_cast<std::int64_t>(kSignatureSize);
+}
+
+std::string CSetBuilder::RaisedVolumeName(const Item& item, const std::string& name) const
+{
+    const char last = name.back();
+    if (!((last >= '0' && last < '9') || (last >= 'A' && last < 'Z') || (last >= 'a' && last < 'z')))
+        throw CInputError(m_layout.Where(item.layout->line) + "archive '" + item.layout->name + "' needs more than " +
+                          std::to_string(item.volumes.size()) + " volumes, but the last character of '" + name +
+                          "' cannot be raised to name another (end the name in a letter or digit: A gives up to "
+                          "26 volumes, 1 up to 9)");
+    return NextVolumeName(name);
+}
+
+// Every file of a diskette has its own name.
+void CSetBuilder::CheckNamesDiffer() const
+{
     std::map<std::string, std::string> names;
     auto claim = [&](const std::string& name, const std::string& what, int line) {
         std::string key = name;
@@ -471,69 +581,82 @@ void CSetBuilder::Plan(std::int64_t reserved)
 
 std::string CSetBuilder::MakeProfile() const
 {
-    std::ostringstream text;
-    auto section = [&](const std::string& name) { text << "[" << name << "]\r\n"; };
-    auto line = [&](const std::string& key, const std::string& value, int layoutLine) {
-        if (value.size() > 254)
-            throw CInputError(m_layout.Where(layoutLine) + "the profile line of '" + key +
-                              "' is longer than the 254 characters the setup program reads");
-        text << key << "=" << value << "\r\n";
-    };
-    section("destinations");
-    for (const ProfileEntry& e : m_layout.m_destinations)
-        line(e.key, e.value, e.line);
+    std::string text;
+    AddSection(text, "destinations", m_layout.m_destinations, true);
+    AddSection(text, "diskettes", DisketteLines(), false);
+    AddSection(text, "groups", m_layout.m_groups, true);
+    AddSection(text, "targets", m_layout.m_targets, false);
+    for (const ProfileEntry& group : m_layout.m_groups)
+        AddSection(text, group.key, ItemLines(group.key), false);
+    return text;
+}
 
-    std::map<int, std::pair<std::string, int>> diskettes;
+// "[name]" and its lines, after a blank line unless it is the first section;
+// nothing for a section without lines unless always.
+void CSetBuilder::AddSection(std::string& text, const std::string& name, const std::vector<ProfileEntry>& lines,
+                             bool always) const
+{
+    if (lines.empty() && !always)
+        return;
+    if (!text.empty())
+        text += "\r\n";
+    text += "[" + name + "]\r\n";
+    for (const ProfileEntry& line : lines) {
+        if (line.value.size() > kMaxProfileValue)
+            throw CInputError(m_layout.Where(line.line) + "the profile line of '" + line.key + "' is longer than the " +
+                              std::to_string(kMaxProfileValue) + " characters the setup program reads");
+        text += line.key + "=" + line.value + "\r\n";
+    }
+}
+
+// The layout's diskettes, and a label from Label= for every other diskette
+// of the set, in the order of their numbers.
+std::vector<ProfileEntry> CSetBuilder::DisketteLines() const
+{
+    std::map<int, ProfileEntry> diskettes;
     for (const ProfileEntry& e : m_layout.m_diskettes)
-        diskettes[std::atoi(e.key.c_str())] = {e.value, e.line};
+        diskettes[std::atoi(e.key.c_str())] = e;
     if (!m_layout.m_labelPattern.empty())
         for (int n = 1; n <= m_nDisks; ++n)
             if (!diskettes.count(n))
-                diskettes[n] = {DisketteLabel(n) + "|", 0};
-    if (!diskettes.empty()) {
-        text << "\r\n";
-        section("diskettes");
-        for (const auto& [n, entry] : diskettes)
-            line(std::to_string(n), entry.first, entry.second);
-    }
-    text << "\r\n";
-    section("groups");
-    for (const ProfileEntry& e : m_layout.m_groups)
-        line(e.key, e.value, e.line);
-    if (!m_layout.m_targets.empty()) {
-        text << "\r\n";
-        section("targets");
-        for (const ProfileEntry& e : m_layout.m_targets)
-            line(e.key, e.value, e.line);
-    }
-    for (const ProfileEntry& group : m_layout.m_groups) {
-        bool any = false;
-        for (const Item& item : m_items) {
-            const LayoutItem& l = *item.layout;
-            if (l.group != group.key)
-                continue;
-            if (!any) {
-                text << "\r\n";
-                section(group.key);
-                any = true;
-            }
-            const bool archive = l.kind == LayoutItem::Kind::archive;
-            line(l.name,
-                 std::to_string(item.size) + "|" + (archive ? "1" : "0") + "|" +
-                     std::to_string(archive ? item.members.size() : 1) + "|" + std::to_string(item.disk) + "|" +
-                     std::to_string(archive ? 0 : l.destination) + "|" + l.comment,
-                 l.line);
-        }
-    }
-    return text.str();
+                diskettes[n] = {{}, DisketteLabel(n) + "|", 0};
+    std::vector<ProfileEntry> lines;
+    for (const auto& [n, entry] : diskettes)
+        lines.push_back({std::to_string(n), entry.value, entry.line});
+    return lines;
+}
+
+std::vector<ProfileEntry> CSetBuilder::ItemLines(const std::string& group) const
+{
+    std::vector<ProfileEntry> lines;
+    for (const Item& item : m_items)
+        if (item.layout->group == group)
+            lines.push_back({item.layout->name, FormatItemLine(ItemLineOf(item)), item.layout->line});
+    return lines;
+}
+
+ItemLine CSetBuilder::ItemLineOf(const Item& item)
+{
+    const LayoutItem& l = *item.layout;
+    const bool archive = l.kind == LayoutItem::Kind::archive;
+    ItemLine line;
+    line.size = static_cast<std::int32_t>(item.size);
+    line.kind = archive ? ItemLine::kArchive : ItemLine::kPlainFile;
+    line.members = static_cast<std::int16_t>(archive ? item.members.size() : 1);
+    line.disk = static_cast<std::int16_t>(item.disk);
+    line.destination = archive ? std::int16_t{0} : l.destination;
+    line.comment = l.comment;
+    return line;
 }
 
 std::string CSetBuilder::DisketteLabel(int disk) const
 {
-    for (const ProfileEntry& e : m_layout.m_diskettes)
-        if (std::atoi(e.key.c_str()) == disk)
-            return SplitFields(e.value).at(0);
     std::string label;
+    for (const ProfileEntry& e : m_layout.m_diskettes)
+        if (std::atoi(e.key.c_str()) == disk) {
+            GetField(label, e.value, 0);
+            return label;
+        }
     const std::string& pattern = m_layout.m_labelPattern;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         const char c = pattern[i];
@@ -623,37 +746,15 @@ void CSetBuilder::StampPlainFile(const Item& item) const
 
 void CSetBuilder::WriteVolumes(const Item& item) const
 {
-    std::size_t volume = 0;
-    std::uint64_t at = 0;
-    CBuildFile file;
-    auto open = [&] {
-        const Volume& v = item.volumes[volume];
-        file.OpenWrite(OnDisk(v.disk, v.name));
-        unsigned char signature[kSignatureSize];
-        EncodeSignature(static_cast<std::uint16_t>(volume + 1), signature);
-        file.Write(signature, kSignatureSize);
-    };
-    // Writes bytes of the logical stream, moving to the next volume at each cut.
-    auto write = [&](const unsigned char* bytes, std::uint64_t count) {
-        while (count > 0) {
-            if (at == item.volumes[volume].to) {
-                file.Close();
-                ++volume;
-                open();
-            }
-            const std::uint64_t n = std::min(count, item.volumes[volume].to - at);
-            file.Write(bytes, static_cast<unsigned>(n));
-            bytes += n;
-            count -= n;
-            at += n;
-        }
-    };
-    open();
+    std::vector<CVolumeStream::Part> parts;
+    for (const Volume& v : item.volumes)
+        parts.push_back({OnDisk(v.disk, v.name), v.to});
+    CVolumeStream stream(std::move(parts));
     std::vector<unsigned char> buffer(kCopyBuffer);
     for (const Member& m : item.members) {
         unsigned char header[kHeaderSize];
         EncodeHeader(m.header, header);
-        write(header, kHeaderSize);
+        stream.Write(header, kHeaderSize);
         CSetupFile packed;
         packed.OpenRead(m.packedPath);
         std::uint64_t left = m.header.packedSize;
@@ -662,12 +763,13 @@ void CSetBuilder::WriteVolumes(const Item& item) const
             if (n == 0)
                 throw CInputError(m_layout.Where(m.layout->line) + "'" + m.layout->source +
                                   "' changed while the set was built");
-            write(buffer.data(), n);
+            stream.Write(buffer.data(), n);
             left -= n;
         }
     }
-    file.Close();
+    stream.Close();
 }
+
 
 void CSetBuilder::Verify() const
 {
@@ -684,13 +786,13 @@ void CSetBuilder::Verify() const
             throw CInputError("verification: diskette " + std::to_string(disk) + " holds " + Thousands(used) +
                               " bytes in " + std::to_string(entries) + " root entries, more than it can");
     }
-    // The profile reads back as written.
+    // The setup program reads every item line back as it was planned.
     CIniFile profile;
     profile.Load(OnDisk(1, m_profileName));
     for (const Item& item : m_items) {
         const IniSection* section = profile.Find(item.layout->group);
         const IniEntry* entry = section ? section->Find(item.layout->name) : nullptr;
-        if (!entry || std::atoi(SplitFields(entry->value).at(3).c_str()) != item.disk)
+        if (!entry || FormatItemLine(ReadItemLine(entry->value)) != FormatItemLine(ItemLineOf(item)))
             throw CInputError("verification: the profile does not list '" + item.layout->name + "' as planned");
     }
     if (!m_setupName.empty() && !SameContents(m_layout.m_setupProgram, OnDisk(1, m_setupName)))
@@ -832,18 +934,14 @@ void CSetBuilder::WriteImages() const
             spec.labelTime = std::max(spec.labelTime, time);
             spec.files.push_back(path);
         }
-        char image[32];
-        std::snprintf(image, sizeof image, "DISK%02d.img", disk);
-        WriteDisketteImage(Join(m_partial, image), spec);
+        WriteDisketteImage(Join(m_partial, DisketteImageName(disk)), spec);
         VerifyImage(disk, spec);
     }
 }
 
 void CSetBuilder::VerifyImage(int disk, const DisketteImageSpec& spec) const
 {
-    char name[32];
-    std::snprintf(name, sizeof name, "DISK%02d.img", disk);
-    const std::string path = Join(m_partial, name);
+    const std::string path = Join(m_partial, DisketteImageName(disk));
     const std::string where = "verification: " + path + ": ";
     CFatImage image;
     image.Load(path);

@@ -12,6 +12,8 @@
 #include "DisketteImage.h"
 #include "Layout.h"
 #include "archive/ArchiveFormat.h"
+#include "archive/MultiFile.h"
+#include "rules/ProfileRecords.h"
 
 #include <cstdint>
 #include <ostream>
@@ -48,17 +50,46 @@ private:
         int disk = 0;
     };
 
+    // The setup program and its profile, which diskette 1 holds first.
+    void CheckOutputFolder() const;
+    void NameSetupFiles();
+    int SetupEntries() const;  // root-folder entries of the two
+    // Refuses a Windows program without the run-from-swap flags.
+    void CheckSetupProgram() const;
+
+    // Packing: every member of an archive, or a plain file's size.
     void Pack(Item& item, int& workFiles);
+    Member PackMember(const LayoutMember& layoutMember, int& workFiles) const;
+    void PackData(CMultiFile& source, Member& member, int& workFiles) const;
+    std::int32_t MemberTime(const LayoutMember& layoutMember, const CFileStatus& status) const;
+
+    // Planning: the items on the diskettes in order, archives cut into volumes.
+    void PlanWithProfile();
     void Plan(std::int64_t reserved);
+    void NextDisk(int& disk);
+    bool Fits(int disk, std::int64_t bytes, const std::string& name) const;
+    void Take(int disk, std::int64_t bytes, const std::string& name);
+    void PlacePlainFile(Item& item, int& disk);
+    void PlaceArchive(Item& item, int& disk);
+    std::int64_t VolumeRoom(int disk, const std::string& name) const;
     bool FindCut(const Item& item, std::uint64_t from, std::uint64_t limit, std::uint64_t& cut) const;
+    std::string RaisedVolumeName(const Item& item, const std::string& name) const;
+    void CheckNamesDiffer() const;
+
+    // The setup profile.
     std::string MakeProfile() const;
+    void AddSection(std::string& text, const std::string& name, const std::vector<ProfileEntry>& lines,
+                    bool always) const;
+    std::vector<ProfileEntry> DisketteLines() const;
+    std::vector<ProfileEntry> ItemLines(const std::string& group) const;
+    static ItemLine ItemLineOf(const Item& item);
+
+    // Writing the set, reading it back, and putting it in place.
     void WriteSet() const;
     void WriteVolumes(const Item& item) const;
     void StampPlainFile(const Item& item) const;
     void Verify() const;
     void VerifyArchive(const Item& item) const;
-    // Refuses a Windows program without the run-from-swap flags.
-    void CheckSetupProgram() const;
     void CheckImagesPossible() const;
     void WriteImages() const;
     void VerifyImage(int disk, const DisketteImageSpec& spec) const;
@@ -70,7 +101,7 @@ private:
     // The diskette's files, in order; with `numberVolumes` an archive's
     // volumes as "PELTO.Z2 (volume 2 of 3)".
     std::vector<std::string> NamesOn(int disk, bool numberVolumes = false) const;
-    std::string DisketteLabel(int disk) const;         // as the profile gives it; empty when none
+    std::string DisketteLabel(int disk) const;         // as the setup program reads it; empty when none
     std::string DiskFolder(int disk) const;
     std::string OnDisk(int disk, const std::string& name) const;
 

@@ -1,10 +1,12 @@
-#include "profile/ProfileFields.h"
+#include "rules/ProfileFields.h"
+
+#include "fw/CodePage.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-std::string Field(const char* value, int n, BOOL expected = TRUE)
+std::string Field(const char* value, int n, bool expected = true)
 {
     std::string out = "stale";
     EXPECT_EQ(expected, GetField(out, value, n)) << value << " field " << n;
@@ -16,9 +18,9 @@ TEST(ProfileFieldTest, FieldsBetweenSeparators)
     EXPECT_EQ("a", Field("a||b", 0));
     EXPECT_EQ("", Field("a||b", 1));
     EXPECT_EQ("b", Field("a||b", 2));
-    EXPECT_EQ("", Field("a||b", 3, FALSE));
+    EXPECT_EQ("", Field("a||b", 3, false));
     EXPECT_EQ("", Field("", 0));
-    EXPECT_EQ("", Field("", 1, FALSE));
+    EXPECT_EQ("", Field("", 1, false));
     EXPECT_EQ("", Field("x|", 1));
 }
 
@@ -44,7 +46,7 @@ TEST(ProfileFieldTest, OtherSeparatorAndNullValue)
 class ProfileFieldDbcsTest : public ::testing::Test {
 protected:
     void SetUp() override { SetFieldCodePage(932); }
-    void TearDown() override { SetFieldCodePage(CP_ACP); }
+    void TearDown() override { SetFieldCodePage(kAnsiCodePage); }
 };
 
 TEST_F(ProfileFieldDbcsTest, TrailByteEqualToTheSeparatorDoesNotSeparate)
@@ -52,13 +54,13 @@ TEST_F(ProfileFieldDbcsTest, TrailByteEqualToTheSeparatorDoesNotSeparate)
     // 0x83 0x7C is one Shift-JIS character whose second byte is '|'.
     EXPECT_EQ("\x83|x", Field("\x83|x|y", 0));
     EXPECT_EQ("y", Field("\x83|x|y", 1));
-    EXPECT_EQ("", Field("\x83|x", 1, FALSE));
+    EXPECT_EQ("", Field("\x83|x", 1, false));
 }
 
 TEST_F(ProfileFieldDbcsTest, LeadByteAtTheEndStaysInsideTheText)
 {
     EXPECT_EQ("a\x83", Field("a\x83", 0));
-    EXPECT_EQ("", Field("a\x83", 1, FALSE));
+    EXPECT_EQ("", Field("a\x83", 1, false));
 }
 
 TEST(ProfileNumberFieldTest, ShortKeepsTheLow16Bits)

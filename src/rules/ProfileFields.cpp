@@ -1,8 +1,10 @@
-#include "profile/ProfileFields.h"
+#include "rules/ProfileFields.h"
+
+#include "fw/CodePage.h"
 
 namespace {
 
-UINT g_fieldCodePage = CP_ACP;
+unsigned g_fieldCodePage = kAnsiCodePage;
 
 // The next separator at or after text, null when there is none. A lead byte
 // takes its trail byte with it; a lead byte just before the end stands alone,
@@ -12,47 +14,47 @@ const char* FindSeparator(const char* text, char sep)
     for (const char* p = text; *p != '\0';) {
         if (*p == sep)
             return p;
-        p += (::IsDBCSLeadByteEx(g_fieldCodePage, static_cast<BYTE>(*p)) && p[1] != '\0') ? 2 : 1;
+        p += (AfxIsLeadByte(g_fieldCodePage, static_cast<unsigned char>(*p)) && p[1] != '\0') ? 2 : 1;
     }
     return nullptr;
 }
 
-// Start and length of field n, or FALSE.
-BOOL LocateField(const char* value, int n, char sep, const char*& start, std::size_t& length)
+// Start and length of field n, or false.
+bool LocateField(const char* value, int n, char sep, const char*& start, std::size_t& length)
 {
     if (!value || n < 0)
-        return FALSE;
+        return false;
     const char* p = value;
     for (int i = 0; i < n; ++i) {
         const char* next = FindSeparator(p, sep);
         if (!next)
-            return FALSE;
+            return false;
         p = next + 1;
     }
     const char* end = FindSeparator(p, sep);
     start = p;
     length = end ? static_cast<std::size_t>(end - p) : std::char_traits<char>::length(p);
-    return TRUE;
+    return true;
 }
 
 template <typename T>
-BOOL GetNumberField(T& out, const char* value, int n, char sep, T (*convert)(std::int32_t))
+bool GetNumberField(T& out, const char* value, int n, char sep, T (*convert)(std::int32_t))
 {
     std::string field;
     if (!GetField(field, value, n, sep))
-        return FALSE;
+        return false;
     out = convert(ParseLong(field.c_str()));
-    return TRUE;
+    return true;
 }
 
 } // namespace
 
-UINT GetFieldCodePage() noexcept
+unsigned GetFieldCodePage() noexcept
 {
     return g_fieldCodePage;
 }
 
-void SetFieldCodePage(UINT codePage) noexcept
+void SetFieldCodePage(unsigned codePage) noexcept
 {
     g_fieldCodePage = codePage;
 }
@@ -75,31 +77,31 @@ std::int32_t ParseLong(const char* text) noexcept
     return static_cast<std::int32_t>(number);
 }
 
-BOOL GetField(std::string& out, const char* value, int n, char sep)
+bool GetField(std::string& out, const char* value, int n, char sep)
 {
     const char* start = nullptr;
     std::size_t length = 0;
     if (!LocateField(value, n, sep, start, length)) {
         out.clear();
-        return FALSE;
+        return false;
     }
     out.assign(start, length);
-    return TRUE;
+    return true;
 }
 
-BOOL GetShortField(std::int16_t& out, const char* value, int n, char sep)
+bool GetShortField(std::int16_t& out, const char* value, int n, char sep)
 {
     return GetNumberField<std::int16_t>(out, value, n, sep, [](std::int32_t number) {
         return static_cast<std::int16_t>(static_cast<std::uint16_t>(number & 0xFFFF));
     });
 }
 
-BOOL GetLongField(std::int32_t& out, const char* value, int n, char sep)
+bool GetLongField(std::int32_t& out, const char* value, int n, char sep)
 {
     return GetNumberField<std::int32_t>(out, value, n, sep, [](std::int32_t number) { return number; });
 }
 
-BOOL GetBoolField(int& out, const char* value, int n, char sep)
+bool GetBoolField(int& out, const char* value, int n, char sep)
 {
     return GetNumberField<int>(out, value, n, sep, [](std::int32_t number) { return number != 0 ? 1 : 0; });
 }
