@@ -5,6 +5,7 @@
 // knows a diskette's folder only by the last two characters of its path
 // (rules/DisketteFolders.h), and diskset reads a set by that rule.
 #include <string>
+#include <utility>
 
 // The folder and the image of diskette n in a set diskset builds: "DISK01",
 // "DISK01.img".
