@@ -167,6 +167,29 @@ void CArchiveItem::InstallArchive(CCopyStep& step)
     }
 }
 
+void CArchiveItem::VisitFollowingMembers(const CMemberFile& current,
+                                         const std::function<void(const CMemberFile&)>& visit) const noexcept
+{
+    try {
+        const std::uint64_t length = GetLength();
+        std::uint64_t next = GetPosition() + current.Header().packedSize;
+        CMultiFile volume;
+        volume.OpenRead(GetPathName(), true);
+        for (;;) {
+            if (next + kHeaderSize > length)
+                return;
+            volume.Seek(static_cast<std::int64_t>(next), CFile::begin);
+            CMemberFile member;
+            if (member.ReadHeader(volume) == 0)
+                return;
+            visit(member);
+            next += kHeaderSize + std::uint64_t{member.Header().packedSize};
+        }
+    } catch (...) {
+        // What the walk itself finds there it reports.
+    }
+}
+
 void CArchiveItem::OnBlockBoundary()
 {
     if (m_pStep && m_pStep->GetRun().m_bSuccess)

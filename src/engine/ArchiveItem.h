@@ -12,6 +12,7 @@
 #include "system/PathName.h"
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 #include <string>
@@ -43,6 +44,13 @@ public:
     // there (asking for the diskette when needed); FALSE when the user
     // refused.
     bool FindNextVolume(const std::string& name, std::string& path) override;
+
+    // Calls visit with the header of every member that follows `current`
+    // (the member whose header was read last) in the volume being read, as
+    // far as the volume holds them; through a handle of its own, so the walk
+    // is not disturbed. A header that cannot be read ends the list.
+    void VisitFollowingMembers(const CMemberFile& current,
+                               const std::function<void(const CMemberFile&)>& visit) const noexcept;
 
     // The files of the item's group are to be installed.
     BOOL IsSelected() const noexcept { return m_pGroup && m_pGroup->m_bSelected; }

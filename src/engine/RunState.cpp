@@ -51,9 +51,9 @@ BOOL CRunState::SetSourceDirectory(const std::string& text)
     return m_sourceDir.SetDriveDirectory(text);
 }
 
-void CRunState::WriteInstallLog()
+void CRunState::WriteInstallLog(ILogLines& log) const
 {
-    WriteInstallModel(m_logPath, m_destinations, m_groups, m_targets);
+    WriteInstallModel(log, m_destinations, m_groups, m_targets);
 }
 
 int CRunState::LogEvent(const char* format, ...)
