@@ -46,9 +46,10 @@ public:
     bool FindNextVolume(const std::string& name, std::string& path) override;
 
     // Calls visit with the header of every member that follows `current`
-    // (the member whose header was read last) in the volume being read, as
-    // far as the volume holds them; through a handle of its own, so the walk
-    // is not disturbed. A header that cannot be read ends the list.
+    // (the member whose header was read last, its packed data next): in the
+    // volume being read, and in the volumes after it as long as the copy step
+    // finds them without asking for a diskette. Through handles of its own,
+    // so the walk is not disturbed; what cannot be read ends the list.
     void VisitFollowingMembers(const CMemberFile& current,
                                const std::function<void(const CMemberFile&)>& visit) const noexcept;
 

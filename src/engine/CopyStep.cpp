@@ -97,6 +97,22 @@ CPathName CCopyStep::SourcePath(const std::string& name) const
     return path;
 }
 
+BOOL CCopyStep::FindVolumeWithoutAsking(const std::string& current, const std::string& name, int disk,
+                                        std::string& found) const
+{
+    CPathName path(current);
+    CPathName sibling;
+    if (!path.SetFileName(name))
+        return FALSE;
+    if (path.Exists())
+        found = path.GetPath();
+    else if (SiblingDisketteDirectory(path, disk, sibling) && sibling.Exists())
+        found = sibling.GetPath();
+    else
+        return FALSE;
+    return TRUE;
+}
+
 BOOL CCopyStep::LocateSourceFile(const std::string& name, int disk)
 {
     const CPathName path = SourcePath(name);

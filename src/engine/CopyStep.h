@@ -37,6 +37,11 @@ public:
     // refused. A name that cannot be joined to the source directory throws
     // the framework's file exception (bad path).
     BOOL LocateSourceFile(const std::string& name, int disk);
+    // Where volume `name` of diskette `disk` is found without asking: beside
+    // the volume at `current`, or in the sibling directory of diskette
+    // `disk` of a set copied to disk. Changes nothing.
+    BOOL FindVolumeWithoutAsking(const std::string& current, const std::string& name, int disk,
+                                 std::string& found) const;
     // `name` in the source directory; throws as LocateSourceFile.
     CPathName SourcePath(const std::string& name) const;
 
