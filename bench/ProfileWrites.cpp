@@ -1,12 +1,19 @@
 // Benchmark helper of make bench, not a test: replays the per-file lines of
-// an install log through WritePrivateProfileStringA into a new file beside
-// it, one call per line as the copy step makes them, and prints how long
-// that took. Under Wine each call reads and rewrites the whole file, so this
-// is the part of an installation's time that its install log costs.
-//   profile_writes SOURCE-LOG TARGET-LOG
+// an install log into a new file beside it, twice, and prints how long each
+// took: through the copy step's CInstallLogWriter, with VERSIONS interim
+// versions written evenly on the way (a run writes one each time a volume
+// begins whose members have no line yet) and the final one; and one
+// WritePrivateProfileStringA call per line, as the lines were once written,
+// each of which reads and rewrites the whole file under Wine.
+//   profile_writes SOURCE-LOG TARGET-LOG VERSIONS
+// prints: LINES WRITER-SECONDS LINE-BY-LINE-SECONDS
+#include "profile/InstallLogWriter.h"
+
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -47,10 +54,11 @@ std::vector<char> ReadList(const char* section, const char* file)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: profile_writes SOURCE-LOG TARGET-LOG\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: profile_writes SOURCE-LOG TARGET-LOG VERSIONS\n");
         return 2;
     }
+    const std::size_t versions = static_cast<std::size_t>(std::max(0, std::atoi(argv[3])));
     struct Line {
         std::string section, key, value;
     };
@@ -64,18 +72,44 @@ int main(int argc, char** argv)
                 lines.push_back({section, entry.substr(0, equals), entry.substr(equals + 1)});
         }
     }
-    ::DeleteFileA(argv[2]);
-    LARGE_INTEGER frequency, start, end;
+    LARGE_INTEGER frequency;
     ::QueryPerformanceFrequency(&frequency);
+    const auto seconds = [&frequency](const LARGE_INTEGER& start) {
+        LARGE_INTEGER end;
+        ::QueryPerformanceCounter(&end);
+        return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+    };
+
+    ::DeleteFileA(argv[2]);
+    LARGE_INTEGER start;
+    ::QueryPerformanceCounter(&start);
+    {
+        CInstallLogWriter writer{CPathName(argv[2])};
+        writer.Open();
+        const std::size_t every = versions ? lines.size() / versions + 1 : lines.size() + 1;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            writer.WriteLine(lines[i].section, lines[i].key, lines[i].value);
+            if ((i + 1) % every == 0 && !writer.Flush()) {
+                std::fprintf(stderr, "profile_writes: cannot write %s\n", argv[2]);
+                return 1;
+            }
+        }
+        if (!writer.Close()) {
+            std::fprintf(stderr, "profile_writes: cannot write %s\n", argv[2]);
+            return 1;
+        }
+    }
+    const double batched = seconds(start);
+
+    ::DeleteFileA(argv[2]);
     ::QueryPerformanceCounter(&start);
     for (const Line& line : lines)
         if (!::WritePrivateProfileStringA(line.section.c_str(), line.key.c_str(), line.value.c_str(), argv[2])) {
             std::fprintf(stderr, "profile_writes: cannot write %s\n", argv[2]);
             return 1;
         }
-    ::QueryPerformanceCounter(&end);
+    const double lineByLine = seconds(start);
     ::DeleteFileA(argv[2]);
-    std::printf("%zu %.3f\n", lines.size(),
-                static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
+    std::printf("%zu %.3f %.3f\n", lines.size(), batched, lineByLine);
     return 0;
 }

@@ -165,6 +165,49 @@ void CArchiveItem::InstallArchive(CCopyStep& step)
     }
 }
 
+void CArchiveItem::VisitFollowingMembers(const CMemberFile& current,
+                                         const std::function<void(const CMemberFile&)>& visit) const noexcept
+{
+    try {
+        std::string path = GetPathName();
+        int disk = m_nDisk;
+        std::uint64_t length = GetLength();
+        // Where the next header begins, in the volume at path.
+        std::uint64_t next = GetPosition() + current.Header().packedSize;
+        bool continues = current.Header().continues != 0;
+        auto volume = std::make_unique<CMultiFile>();
+        volume->OpenRead(path, true);
+        for (;;) {
+            // Packed data that runs on into the next volume, where that one
+            // is at hand without asking for a diskette.
+            while (next > length) {
+                const std::string name = NextVolumeName(LastPathComponent(path));
+                std::string nextPath;
+                if (!continues || !m_pStep || name.empty() || name.back() == '\0' ||
+                    !m_pStep->FindVolumeWithoutAsking(path, name, disk + 1, nextPath))
+                    return;
+                next = kSignatureSize + (next - length);
+                path = nextPath;
+                ++disk;
+                volume = std::make_unique<CMultiFile>();
+                volume->OpenRead(path, true);
+                length = volume->GetLength();
+            }
+            if (next + kHeaderSize > length)
+                return;
+            volume->Seek(static_cast<std::int64_t>(next), CFile::begin);
+            CMemberFile member;
+            if (member.ReadHeader(*volume) == 0)
+                return;
+            visit(member);
+            continues = member.Header().continues != 0;
+            next += kHeaderSize + std::uint64_t{member.Header().packedSize};
+        }
+    } catch (...) {
+        // What the walk itself finds there it reports.
+    }
+}
+
 void CArchiveItem::OnBlockBoundary()
 {
     if (m_pStep && m_pStep->GetRun().m_bSuccess)

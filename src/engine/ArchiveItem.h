@@ -13,6 +13,7 @@
 #include "system/PathName.h"
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 #include <string>
@@ -40,6 +41,14 @@ public:
     // there (asking for the diskette when needed); FALSE when the user
     // refused.
     bool FindNextVolume(const std::string& name, std::string& path) override;
+
+    // Calls visit with the header of every member that follows `current`
+    // (the member whose header was read last, its packed data next): in the
+    // volume being read, and in the volumes after it as long as the copy step
+    // finds them without asking for a diskette. Through handles of its own,
+    // so the walk is not disturbed; what cannot be read ends the list.
+    void VisitFollowingMembers(const CMemberFile& current,
+                               const std::function<void(const CMemberFile&)>& visit) const noexcept;
 
     // The files of the item's group are to be installed.
     BOOL IsSelected() const noexcept { return m_pGroup && m_pGroup->m_bSelected; }

@@ -1,14 +1,17 @@
 #pragma once
 // The copy step of an installation: every selected archive item in diskette
-// order, found on its diskette and installed member by member, the install
-// log's file lines written meanwhile on a thread of their own, then the
-// program items and the install model in the install log. It works on the
+// order, found on its diskette and installed member by member, then the
+// program items and the install model in the install log. The install log is
+// written through a CInstallLogWriter: its file lines are gathered in memory,
+// and the log is replaced whole by a newer version before a file is put in
+// place that has no line in it yet, so that the log on disk never lacks a
+// file that stands at its final path. It works on the
 // run's state it is handed and asks its host (IInstallHost) for the rest.
 // Failures are reported through the host and recorded in the run's flags;
 // nothing escapes Run.
 #include "engine/InstallHost.h"
 #include "engine/ScratchFiles.h"
-#include "profile/LogLineWriter.h"
+#include "profile/InstallLogWriter.h"
 
 #include <cstdint>
 #include <string>
@@ -19,7 +22,7 @@ class CRunState;
 
 class CCopyStep {
 public:
-    CCopyStep(CRunState& run, IInstallHost& host) noexcept : m_run(run), m_host(host) {}
+    CCopyStep(CRunState& run, IInstallHost& host);
     CCopyStep(const CCopyStep&) = delete;
     CCopyStep& operator=(const CCopyStep&) = delete;
 
@@ -34,6 +37,11 @@ public:
     // refused. A name that cannot be joined to the source directory throws
     // the framework's file exception (bad path).
     BOOL LocateSourceFile(const std::string& name, int disk);
+    // Where volume `name` of diskette `disk` is found without asking: beside
+    // the volume at `current`, or in the sibling directory of diskette
+    // `disk` of a set copied to disk. Changes nothing.
+    BOOL FindVolumeWithoutAsking(const std::string& current, const std::string& name, int disk,
+                                 std::string& found) const;
     // `name` in the source directory; throws as LocateSourceFile.
     CPathName SourcePath(const std::string& name) const;
 
@@ -58,9 +66,16 @@ public:
     CRunState& GetRun() const noexcept { return m_run; }
     IInstallHost& GetHost() const noexcept { return m_host; }
     CScratchFiles& GetScratchFiles() noexcept { return m_scratchFiles; }
-    CLogLineWriter& GetLogLines() noexcept { return m_logLines; }
+    CInstallLogWriter& GetLog() noexcept { return m_log; }
+    // Before file is put in place: unless its line is in the install log on
+    // disk already, a line that stands for it, and for every member that
+    // follows it in the volume being read, goes there in a new version of the
+    // log. The run's model goes with it, so that removal can read the log.
+    void RecordAhead(CInstallFile& file);
 
 private:
+    BOOL CopyItems();
+    void ReservePlainFiles();
     void BeginFile(CInstallFile& file);
     void EndFile() noexcept;
 
@@ -68,8 +83,8 @@ private:
     IInstallHost& m_host;
     // What earlier runs left beside the files this run installs.
     CScratchFiles m_scratchFiles;
-    // The install log's per-file lines.
-    CLogLineWriter m_logLines;
+    // The install log while the step writes it.
+    CInstallLogWriter m_log;
     std::uint32_t m_nFinishedBytes = 0;  // of the files finished so far
     CInstallFile* m_pCurrentFile = nullptr;  // not owned
 };

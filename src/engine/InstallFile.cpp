@@ -279,6 +279,7 @@ void CInstallFile::Install()
     m_bInstalled = FALSE;
     m_bReplaced = FALSE;
     PrepareDestination();
+    m_pStep->RecordAhead(*this);
     try {
         m_pItem->ExtractMember(*this);
     } catch (...) {
@@ -289,6 +290,14 @@ void CInstallFile::Install()
     ApplyRules();
     RecordInLog();
     UpdateTarget();
+}
+
+BOOL FinalPathFor(const CDestinationMap& destinations, short destination, const std::string& name, CPathName& out)
+{
+    const std::string last = LastPathComponent(name);
+    out = destinations.GetPath(destination);
+    // '.' and '..' would name the directory or its parent.
+    return !out.IsEmpty() && !last.empty() && last != "." && last != ".." && out.SetFileName(last);
 }
 
 void CInstallFile::PrepareDestination()
@@ -309,9 +318,7 @@ void CInstallFile::PrepareDestination()
     }
     m_pStep->GetScratchFiles().TakeOwnNames();
 
-    // '.' and '..' would name the directory or its parent.
-    m_finalPath = directory;
-    if (name.empty() || name == "." || name == ".." || !m_finalPath.SetFileName(name))
+    if (!FinalPathFor(m_pStep->GetRun().m_destinations, m_header.destination, m_strName, m_finalPath))
         AfxThrowFileException(CFileException::badPath, -1, directory.GetPath() + name);
 
     // The scratch file is created here, new, so that the member is never
@@ -351,8 +358,8 @@ void CInstallFile::PrepareDestination()
 void CInstallFile::RecordInLog()
 {
     if (m_pItem && m_pItem->m_pGroup)
-        WriteInstalledFile(m_pStep->GetRun().m_logPath, m_pItem->m_pGroup->m_strKey, m_finalPath.GetFileName(),
-                           m_header.destination, m_bInstalled, m_bReplaced, &m_pStep->GetLogLines());
+        WriteInstalledFile(m_pStep->GetLog(), m_pItem->m_pGroup->m_strKey, m_finalPath.GetFileName(),
+                           m_header.destination, m_bInstalled, m_bReplaced);
     if (m_header.destination == DEST_SYSTEM) {
         CSharedDllCount count(m_finalPath);
         count.Increment();

@@ -17,6 +17,7 @@
 
 class CArchiveItem;
 class CCopyStep;
+class CDestinationMap;
 
 // The call that asks Windows to rename a file at its next start
 // (MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT).
@@ -103,6 +104,12 @@ private:
     CPathName m_preparedDirectory;
     DelayedMoveFunction m_pfnDelayedMove = ::MoveFileExA;
 };
+
+// Where a member stored under `name` (which may hold a path) for
+// `destination` is installed: the destination's directory and the name's
+// last component. FALSE when the destination has no directory or the name
+// names no file ('.', '..', nothing, too long a path).
+BOOL FinalPathFor(const CDestinationMap& destinations, short destination, const std::string& name, CPathName& out);
 
 // Makes Windows rename source to target at its next start, replacing target:
 // by the delayed move where Windows accepts it (with MOVEFILE_REPLACE_EXISTING,

@@ -3,7 +3,7 @@
 #include "fw/Strings.h"
 #include "fw/Time.h"
 #include "profile/InstallLog.h"
-#include "profile/ProfileString.h"
+#include "profile/InstallLogWriter.h"
 #include "res/resource.h"
 
 #include <cstdarg>
@@ -51,9 +51,9 @@ BOOL CRunState::SetSourceDirectory(const std::string& text)
     return m_sourceDir.SetDriveDirectory(text);
 }
 
-void CRunState::WriteInstallLog()
+void CRunState::WriteInstallLog(ILogLines& log) const
 {
-    WriteInstallModel(m_logPath, m_destinations, m_groups, m_targets);
+    WriteInstallModel(log, m_destinations, m_groups, m_targets);
 }
 
 int CRunState::LogEvent(const char* format, ...)
@@ -64,10 +64,12 @@ int CRunState::LogEvent(const char* format, ...)
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
     const std::string time = CTime::GetCurrentTime().Format("%H:%M:%S");
-    CProfileString event("", kEventsSection, "", CPathName(), FALSE, TRUE);
-    event.SetFile(m_logPath);
-    event.SetKey(StringFormat("%s:%04ld", time.c_str(), static_cast<long>(::GetTickCount() % 1000)));
-    event.SetText(text);
-    event.Save();
+    // In a new version of the whole log, as the copy step writes it: a kill
+    // meanwhile leaves the log as it was, never cut.
+    CInstallLogWriter log(m_logPath);
+    log.Open();
+    log.WriteLine(kEventsSection, StringFormat("%s:%04ld", time.c_str(), static_cast<long>(::GetTickCount() % 1000)),
+                  text);
+    log.Close();
     return static_cast<int>(std::strlen(text));
 }

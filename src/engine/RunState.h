@@ -15,6 +15,8 @@
 #include <functional>
 #include <string>
 
+class ILogLines;
+
 class CRunState {
 public:
     // The product's strings from the string table; the profile beside the
@@ -31,7 +33,7 @@ public:
     BOOL SetSourceDirectory(const std::string& text);
     // Writes the install model into the install log: the destinations, the
     // groups and the targets that received an installed path.
-    void WriteInstallLog();
+    void WriteInstallLog(ILogLines& log) const;
     // Writes the printf-formatted text (at most kEventTextSize - 1
     // characters) into section "Events" of the install log under the time
     // ('14:03:59:0123', the last part the tick count modulo 1000); an event of

@@ -143,12 +143,18 @@ void CDestinationMap::LoadFromProfile(const CPathName& file)
 
 BOOL CDestinationMap::WriteToLog(const CPathName& file) const
 {
+    CProfileLines lines(file);
+    return WriteToLog(lines);
+}
+
+BOOL CDestinationMap::WriteToLog(ILogLines& log) const
+{
     BOOL complete = TRUE;
     for (const auto& entry : m_map) {
         const CDestination& destination = *entry.second;
         if (destination.m_nId < 0)
             continue;
-        if (!WriteLogLine(file, "destinations", std::to_string(destination.m_nId), "%s|%d|%s",
+        if (!WriteLogLine(log, "destinations", std::to_string(destination.m_nId), "%s|%d|%s",
                           destination.m_strName.c_str(), destination.m_nBaseId, destination.m_path.GetPath().c_str()))
             complete = FALSE;
     }

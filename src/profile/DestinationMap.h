@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+class ILogLines;
 class CDestinationMap;
 
 class CDestination {
@@ -81,6 +82,7 @@ public:
     void LoadFromProfile(const CPathName& file);
     // Writes section "destinations" of the install log: every destination with
     // an id of 0 or above. FALSE when a line was too long to be written.
+    BOOL WriteToLog(ILogLines& log) const;
     BOOL WriteToLog(const CPathName& file) const;
 
 private:

@@ -26,10 +26,16 @@ void CFileGroupMap::LoadFromProfile(const CPathName& file)
 
 BOOL CFileGroupMap::WriteToLog(const CPathName& file) const
 {
+    CProfileLines lines(file);
+    return WriteToLog(lines);
+}
+
+BOOL CFileGroupMap::WriteToLog(ILogLines& log) const
+{
     BOOL complete = TRUE;
     for (const auto& entry : m_map) {
         const CFileGroup& group = *entry.second;
-        if (!WriteLogLine(file, "groups", group.m_strKey, "%s|%s|%d|%d|%d", group.m_strText1.c_str(),
+        if (!WriteLogLine(log, "groups", group.m_strKey, "%s|%s|%d|%d|%d", group.m_strText1.c_str(),
                           group.m_strText2.c_str(), group.m_bTypeFlag1, group.m_bTypeFlag2, group.m_bTypeFlag3))
             complete = FALSE;
     }

@@ -20,6 +20,7 @@ struct CFileGroup {
     int m_bTypeFlag3 = 0;
 };
 
+class ILogLines;
 class CFileGroupMap {
 public:
     using Map = std::map<std::string, std::unique_ptr<CFileGroup>>;
@@ -34,6 +35,7 @@ public:
     void LoadFromProfile(const CPathName& file);
     // Writes section "groups" of the install log, every group ("%s|%s|%d|%d|%d";
     // the selection is not written). FALSE when a line could not be written.
+    BOOL WriteToLog(ILogLines& log) const;
     BOOL WriteToLog(const CPathName& file) const;
 
     // Selects the groups of an installation type: 0 none, 1 to 3 the groups

@@ -2,7 +2,6 @@
 
 #include "profile/DestinationMap.h"
 #include "profile/FileGroupMap.h"
-#include "profile/LogLineWriter.h"
 #include "profile/TargetMap.h"
 #include "rules/ProfileLine.h"
 #include "rules/ProfileRecords.h"
@@ -12,46 +11,79 @@
 
 namespace {
 
-// Writes key=value into section, through writer when one is given. A line
-// that would not read back as written is refused and nothing is written for
-// it: the log's reader would take it for another file, path or key, or not
-// see it at all. An earlier line under the key stays.
-BOOL WriteCheckedLine(CLogLineWriter* writer, const CPathName& log, const char* section, const std::string& key,
-                      const std::string& value)
+// Writes key=value into section. A line that would not read back as written
+// is refused and nothing is written for it: the log's reader would take it
+// for another file, path or key, or not see it at all. An earlier line under
+// the key stays.
+BOOL WriteCheckedLine(ILogLines& log, const char* section, const std::string& key, const std::string& value)
 {
     if (!section || !ReadsBackAsSection(section) || !ReadsBackAsKey(key) || !ReadsBackAsValue(value))
         return FALSE;
-    if (writer)
-        return writer->Write(log.GetPath(), section, key, value);
-    return ::WritePrivateProfileStringA(section, key.c_str(), value.c_str(), log);
+    return log.WriteLine(section, key, value);
+}
+
+BOOL WriteFormattedLine(ILogLines& log, const char* section, const std::string& key, const char* format,
+                        va_list args)
+{
+    char value[kLogLineSize];
+    const int length = std::vsnprintf(value, sizeof value, format, args);
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof value)
+        return FALSE;
+    return WriteCheckedLine(log, section, key, std::string(value, length));
 }
 
 } // namespace
 
-BOOL WriteLogLine(const CPathName& log, const char* section, const std::string& key, const char* format, ...)
+BOOL CProfileLines::WriteLine(const std::string& section, const std::string& key, const std::string& value)
 {
-    char value[kLogLineSize];
-    va_list args;
-    va_start(args, format);
-    const int length = std::vsnprintf(value, sizeof value, format, args);
-    va_end(args);
-    if (length < 0 || static_cast<std::size_t>(length) >= sizeof value)
-        return FALSE;
-    return WriteCheckedLine(nullptr, log, section, key, std::string(value, length));
+    return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), m_file);
 }
 
-BOOL WriteInstalledFile(const CPathName& log, const std::string& groupKey, const std::string& fileName,
-                        short destination, BOOL installed, BOOL replaced, CLogLineWriter* writer)
+BOOL WriteLogLine(ILogLines& log, const char* section, const std::string& key, const char* format, ...)
 {
-    return WriteCheckedLine(writer, log, groupKey.c_str(), fileName,
+    va_list args;
+    va_start(args, format);
+    const BOOL written = WriteFormattedLine(log, section, key, format, args);
+    va_end(args);
+    return written;
+}
+
+BOOL WriteLogLine(const CPathName& log, const char* section, const std::string& key, const char* format, ...)
+{
+    CProfileLines lines(log);
+    va_list args;
+    va_start(args, format);
+    const BOOL written = WriteFormattedLine(lines, section, key, format, args);
+    va_end(args);
+    return written;
+}
+
+BOOL WriteInstalledFile(ILogLines& log, const std::string& groupKey, const std::string& fileName,
+                        short destination, BOOL installed, BOOL replaced)
+{
+    return WriteCheckedLine(log, groupKey.c_str(), fileName,
                             FormatInstalledFileLine(destination, installed != FALSE, replaced != FALSE));
 }
 
-BOOL WriteInstallModel(const CPathName& log, const CDestinationMap& destinations, const CFileGroupMap& groups,
+BOOL WriteInstalledFile(const CPathName& log, const std::string& groupKey, const std::string& fileName,
+                        short destination, BOOL installed, BOOL replaced)
+{
+    CProfileLines lines(log);
+    return WriteInstalledFile(lines, groupKey, fileName, destination, installed, replaced);
+}
+
+BOOL WriteInstallModel(ILogLines& log, const CDestinationMap& destinations, const CFileGroupMap& groups,
                        const CTargetMap& targets)
 {
     BOOL complete = destinations.WriteToLog(log);
     complete = groups.WriteToLog(log) && complete;
     complete = targets.WriteToLog(log) && complete;
     return complete;
+}
+
+BOOL WriteInstallModel(const CPathName& log, const CDestinationMap& destinations, const CFileGroupMap& groups,
+                       const CTargetMap& targets)
+{
+    CProfileLines lines(log);
+    return WriteInstallModel(lines, destinations, groups, targets);
 }

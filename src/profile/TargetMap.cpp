@@ -42,12 +42,18 @@ void CTargetMap::LoadFromProfile(const CPathName& file)
 
 BOOL CTargetMap::WriteToLog(const CPathName& file) const
 {
+    CProfileLines lines(file);
+    return WriteToLog(lines);
+}
+
+BOOL CTargetMap::WriteToLog(ILogLines& log) const
+{
     BOOL complete = TRUE;
     for (const auto& entry : m_map) {
         const CTarget& target = *entry.second;
         if (target.m_path.IsEmpty())
             continue;
-        if (!WriteLogLine(file, "targets", entry.first, "%d|%d|%d|%s|%s|%s|%s", target.m_nIconIndex,
+        if (!WriteLogLine(log, "targets", entry.first, "%d|%d|%d|%s|%s|%s|%s", target.m_nIconIndex,
                           target.m_nNumber2, target.m_bMinimized, target.m_strCaption.c_str(),
                           target.m_strArguments.c_str(), target.m_strIconFile.c_str(),
                           target.m_path.GetPath().c_str()))

@@ -20,6 +20,7 @@ struct CTarget {
     CPathName m_path;       // where the file was installed; empty until then
 };
 
+class ILogLines;
 class CTargetMap {
 public:
     using Map = std::map<std::string, std::unique_ptr<CTarget>>;
@@ -36,6 +37,7 @@ public:
     // Writes section "targets" of the install log: only the targets that have
     // a path, under their lower-cased names ("%d|%d|%d|%s|%s|%s|%s"). FALSE when
     // a line could not be written.
+    BOOL WriteToLog(ILogLines& log) const;
     BOOL WriteToLog(const CPathName& file) const;
 
     // The target for a file name in any case, or null.

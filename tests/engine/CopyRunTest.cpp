@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <sstream>
 #include <vector>
 
@@ -68,6 +69,8 @@ public:
         ++progressCalls;
         if (!file.m_finalPath.IsEmpty())
             progressFiles.insert(file.m_finalPath.GetFileName());
+        if (onProgress)
+            onProgress(file);
         return progressCalls != cancelAt;
     }
     void FileEnded() noexcept override
@@ -89,6 +92,7 @@ public:
     std::string location;
     std::vector<BOOL> continueAnswers;
     int cancelAt = 0;
+    std::function<void(const CInstallFile&)> onProgress;
 
     std::vector<Located> located;
     std::vector<std::string> items;
@@ -384,6 +388,41 @@ TEST_F(CopyRunTest, CancelDuringAMemberStopsTheRunAndLeavesNothing)
     EXPECT_TRUE(m_host.errorPaths.empty()) << "a cancel is no error";
     EXPECT_EQ(std::set<std::string>{}, FilesIn(App()));
     EXPECT_EQ("(none)", LogValue("Main", "HUGE.DAT"));
+}
+
+// A run killed at any moment must leave a log by which removal finds every
+// file that stands at its final path: looked at while each member is
+// expanded, the log on disk names every file of the destination but the
+// member's own scratch file, and holds the destinations removal reads. At
+// the end it holds only the run's own lines.
+TEST_F(CopyRunTest, WhileCopyingEveryFileInPlaceIsInTheLogOnDisk)
+{
+    std::string members;
+    for (int i = 0; i < 20; ++i) {
+        const std::string name = "F" + std::to_string(i) + ".DAT";
+        AddSource(name, NoiseBytes(5000, 10 + i));
+        members += name + "=" + name + "\r\n";
+    }
+    AddSource("README.TXT", "read me");
+    BuildSet("DisketteSize=16384\r\n[items]\r\nDATA.Z1=archive|Main|\r\nREADME.TXT=file|Main|README.TXT|MAIN|\r\n"
+             "[DATA.Z1]\r\n" + members);
+    ASSERT_TRUE(FileExists(Disk(3) + "DATA.Z3"));
+    int looks = 0;
+    m_host.onProgress = [&](const CInstallFile& file) {
+        ++looks;
+        ASSERT_NE("(none)", LogValue("destinations", "0"));
+        for (const std::string& name : FilesIn(App())) {
+            if (name != file.m_scratchPath.GetFileName()) {
+                EXPECT_NE("(none)", LogValue("Main", name)) << name << " during " << file.m_finalPath.GetFileName();
+            }
+        }
+    };
+    ASSERT_TRUE(Copy());
+    EXPECT_GE(looks, 21);
+    EXPECT_EQ(21u, FilesIn(App()).size());
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ("0|1|0", LogValue("Main", "F" + std::to_string(i) + ".DAT"));
+    EXPECT_FALSE(FileExists(CPathName(CPathName::pathWindowsDir).GetPath() + "~pelto.log"));
 }
 
 } // namespace

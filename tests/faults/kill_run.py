@@ -6,9 +6,11 @@ Linux process of the setup program gets SIGKILL once a threshold of bytes
 written (/proc/PID/io wchar) is passed, at points spread evenly over a whole
 run. After every kill each file at its final path must be byte-identical to
 its old or its new version (files that are not to be replaced to the old
-one), and anything else in the folders must carry a scratch name. A run to the
-end must then give the complete new installation and leave no scratch file
-behind.
+one), and anything else in the folders must carry a scratch name; the install
+log must be a whole file, and removal ('/U /B', run in a copy of the prefix)
+must take away every file of the product at its final path and nothing else.
+A run to the end must then give the complete new installation and leave no
+scratch file behind.
 
 The run happens in a private copy of the build tree's Wine prefix, on the
 display in DISPLAY or on an Xvfb of its own. Exit status 0 when every check
@@ -46,6 +48,8 @@ MEMBERS = {
     "README.TXT": ("MAIN", 3_000, True),
 }
 NEW_ONLY = {"NEWONLY.DAT"}
+# A file of the user's own in the product's folder: removal must leave it.
+USER_FILE = "MYNOTES.DOC"
 KEPT = {"KEEP.DAT"}
 
 
@@ -90,6 +94,7 @@ class Machine:
         self.c = os.path.join(self.prefix, "drive_c")
         self.app = os.path.join(self.c, "KILLAPP")
         self.system = os.path.join(self.c, "windows", "system32")
+        self.log = os.path.join(self.c, "windows", "pelto.log")
         self.install_exe = install_exe
         self.diskset_exe = diskset_exe
 
@@ -222,7 +227,7 @@ def verify_after_kill(machine, old, new, system_before, check, label):
         have = digest(path)
         allowed = {old.get(name)} if name in KEPT else {old.get(name), new[name]}
         check.expect(have in allowed, f"{label}: {name} is neither its old nor its new version")
-    expected = {machine.final_path(n) for n in MEMBERS}
+    expected = {machine.final_path(n) for n in MEMBERS} | {os.path.join(machine.app, USER_FILE)}
     for path in machine.files():
         if path not in expected:
             check.expect(SCRATCH_NAME.match(os.path.basename(path)) is not None,
@@ -231,14 +236,62 @@ def verify_after_kill(machine, old, new, system_before, check, label):
         check.expect(SCRATCH_NAME.match(name) is not None, f"{label}: system32\\{name} is left behind")
 
 
+LOG_LINE = re.compile(r"^(\[[^\]\r\n]*\]|[^=\r\n]+=[^\r\n]*)$")
+
+
+def verify_log_whole(machine, check, label):
+    """The install log is a whole file of the profile API's: every line a
+    section heading or a key=value line, the last one ended."""
+    with open(machine.log, "rb") as f:
+        text = f.read().decode("latin-1")
+    check.expect(text.endswith("\r\n"), f"{label}: the install log ends in the middle of a line")
+    bad = [line for line in text.split("\r\n")[:-1] if line and not LOG_LINE.match(line)]
+    check.expect(not bad, f"{label}: the install log holds lines no profile writer wrote: {bad[:3]}")
+
+
+def verify_removal(machine, check, label):
+    """Removal in a copy of the killed machine: every file of the product at
+    its final path goes (the System folder's shared file stays, as shared
+    files do), the user's own file and every other System file stay."""
+    copy = os.path.join(machine.root, "removal")
+    shutil.rmtree(copy, ignore_errors=True)
+    subprocess.run(["cp", "-a", machine.prefix + "/.", copy + "/"], check=True)
+    env = dict(machine.env, WINEPREFIX=copy)
+    drive_c = os.path.join(copy, "drive_c")
+    system = os.path.join(drive_c, os.path.relpath(machine.system, machine.c))
+    system_before = set(os.listdir(system))
+    try:
+        code = subprocess.run(machine.enter + ["wine", "C:\\KILL\\new\\SET\\DISK01\\INSTALL.EXE", "/U", "/B"],
+                              env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=180).returncode
+    except subprocess.TimeoutExpired:
+        code = "a time-out"
+    check.expect(code == 0, f"{label}: removal ended with {code}")
+    for name in MEMBERS:
+        path = os.path.join(drive_c, os.path.relpath(machine.final_path(name), machine.c))
+        if MEMBERS[name][0] == "SYSTEM":
+            check.expect(os.path.exists(path), f"{label}: removal deleted the shared {name}")
+        else:
+            check.expect(not os.path.exists(path), f"{label}: removal left {name} behind")
+    user_file = os.path.join(drive_c, "KILLAPP", USER_FILE)
+    check.expect(os.path.exists(user_file), f"{label}: removal deleted the user's own {USER_FILE}")
+    lost = system_before - set(os.listdir(system))
+    check.expect(not lost, f"{label}: removal deleted {sorted(lost)} from system32")
+    subprocess.run(machine.enter + ["wineserver", "-k"], env=env, check=False, stderr=subprocess.DEVNULL)
+    subprocess.run(machine.enter + ["wineserver", "-w"], env=env, check=False, stderr=subprocess.DEVNULL)
+    shutil.rmtree(copy, ignore_errors=True)
+
+
 def verify_complete(machine, old, new, system_before, check, label):
     for name in MEMBERS:
         path = machine.final_path(name)
         want = old[name] if name in KEPT else new[name]
         check.expect(os.path.exists(path) and digest(path) == want, f"{label}: {name} is not the new installation's")
-    expected = {machine.final_path(n) for n in MEMBERS}
+    expected = {machine.final_path(n) for n in MEMBERS} | {os.path.join(machine.app, USER_FILE)}
     for path in machine.files():
         check.expect(path in expected, f"{label}: {path} is left behind after a complete run")
+    check.expect(not os.path.exists(os.path.join(os.path.dirname(machine.log), "~pelto.log")),
+                 f"{label}: the install log's scratch copy is left behind")
     extra = set(os.listdir(machine.system)) - system_before
     check.expect(not extra, f"{label}: left in system32: {sorted(extra)}")
 
@@ -274,6 +327,8 @@ def main():
         system_before = set(os.listdir(machine.system))
         launcher = machine.start("old")
         check.expect(launcher.wait(timeout=300) == 0, "the old version did not install")
+        with open(os.path.join(machine.app, USER_FILE), "wb") as f:
+            f.write(b"the user's own")
         snapshot = os.path.join(machine.root, "old-installation")
         shutil.copytree(machine.app, snapshot, copy_function=shutil.copy2)
         shutil.copy2(machine.final_path("SHARED.DLL"), os.path.join(machine.root, "SHARED.DLL"))
@@ -307,6 +362,8 @@ def main():
                 print(f"{label}: new already: {' '.join(done) or '-'}; scratch files left: "
                       f"{' '.join(f'{os.path.getsize(p)} B' for p in debris) or '-'}", flush=True)
                 verify_after_kill(machine, old, new, system_before, check, label)
+                verify_log_whole(machine, check, label)
+                verify_removal(machine, check, label)
             launcher = machine.start("new")
             code = launcher.wait(timeout=300)
             check.expect(code == 0, f"{label}: the run after it ended with {code}")

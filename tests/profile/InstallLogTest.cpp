@@ -3,7 +3,7 @@
 #include "profile/DestinationMap.h"
 #include "profile/FileGroupMap.h"
 #include "profile/InstallLog.h"
-#include "profile/LogLineWriter.h"
+#include "profile/InstallLogWriter.h"
 #include "profile/ProfileSection.h"
 #include "profile/TargetMap.h"
 
@@ -198,30 +198,70 @@ TEST_F(LogLineTest, FileLineFlagsAreZeroOrOne)
     EXPECT_EQ(expected, Section(log, "MAIN"));
 }
 
-// The copy step hands the files' lines to a writer thread. They must reach
-// the file in the order given, a refused line must be refused at once, and
-// Finish must return only when every line is written; after it a line is
-// written at once again.
-TEST_F(LogLineTest, WriterThreadKeepsTheOrderAndWritesEveryLineByFinish)
+// The copy step's writer gathers lines in memory and replaces the log whole.
+// Its final version must be byte for byte what the same lines written one by
+// one through the profile API make of the same earlier log, whatever interim
+// versions were written on the way; an interim version holds the reserved
+// and interim lines as well, and no scratch file stays.
+TEST_F(LogLineTest, WriterEndsWithWhatLineByLineWritesMake)
 {
-    CLogLineWriter writer;
-    writer.Start();
-    std::vector<std::string> main, help;
-    for (int i = 0; i < 60; ++i) {
-        const std::string name = "f" + std::to_string(i) + ".dat";
-        (i % 3 ? main : help).push_back(name);
-        ASSERT_TRUE(WriteInstalledFile(log, i % 3 ? "MAIN" : "HELP", name, DEST_MAIN, i % 2, FALSE, &writer));
+    const std::string earlier = "[Main]\r\nold.dat=0|1|0\r\nPELTO.EXE=0|1|1\r\n[Empty]\r\n"
+                                "[destinations]\r\n0=PELTO|-1|C:\\OLD\\\r\n[Events]\r\n10:00:00:0001=x=y\r\n";
+    const CPathName byLine(dir / "byline.log");
+    WriteFileBytes(byLine.GetPath(), earlier);
+    WriteFileBytes(log.GetPath(), earlier);
+    struct Line {
+        const char *section, *key, *value;
+    };
+    const std::vector<Line> lines = {
+        {"MAIN", "pelto.exe", "0|1|0"}, {"Help", "help.hlp", "1|1|0"},      {"main", "new.dat", "0|0|0"},
+        {"HELP", "Help.HLP", "1|0|1"},  {"destinations", "0", "PELTO|-1|D:\\"}, {"groups", "Main", "a|b|1|1|1"},
+        {"Main", "new.dat", "0|1|0"},   {"targets", "pelto.exe", "0|0|0|P|||D:\\pelto.exe"},
+    };
+    for (const Line& line : lines)
+        ASSERT_TRUE(::WritePrivateProfileStringA(line.section, line.key, line.value, byLine));
+
+    {
+        CInstallLogWriter writer(log);
+        writer.Open();
+        writer.SetInterimLines([](ILogLines& interim) {
+            interim.WriteLine("destinations", "0", "PELTO|-1|D:\\");
+            interim.WriteLine("groups", "Main", "interim");
+        });
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            ASSERT_TRUE(WriteLogLine(writer, lines[i].section, lines[i].key, "%s", lines[i].value));
+            if (i == 1) {
+                WriteInstalledFile(writer.Reservations(), "Help", "ahead.hlp", 1, FALSE, FALSE);
+                WriteInstalledFile(writer.Reservations(), "MAIN", "PELTO.exe", 0, FALSE, FALSE);
+                EXPECT_FALSE(writer.IsInFile("help", "AHEAD.HLP"));
+                ASSERT_TRUE(writer.Flush());
+                EXPECT_TRUE(writer.IsInFile("help", "AHEAD.HLP"));
+                EXPECT_TRUE(writer.IsInFile("main", "pelto.exe"));
+                EXPECT_FALSE(writer.IsInFile("main", "new.dat"));
+                // The interim version: the reserved line for a key written
+                // already stays the written one.
+                EXPECT_EQ("1|0|0", Section(log, "Help")["ahead.hlp"]);
+                EXPECT_EQ("0|1|0", Section(log, "Main")["PELTO.EXE"]);
+                EXPECT_EQ("interim", Section(log, "groups")["Main"]);
+                EXPECT_EQ("x=y", Section(log, "Events")["10:00:00:0001"]);
+                EXPECT_FALSE(writer.GetScratchPath().Exists());
+            }
+        }
+        ASSERT_TRUE(writer.Flush());
+        ASSERT_TRUE(writer.Close());
     }
-    EXPECT_FALSE(WriteInstalledFile(log, "MAIN", " blank.dat", DEST_MAIN, TRUE, FALSE, &writer));
-    writer.Finish();
+    EXPECT_EQ(ReadFileBytes(byLine.GetPath()), ReadFileBytes(log.GetPath()));
 
-    EXPECT_EQ((std::vector<std::string>{"HELP", "MAIN"}), SectionNames(log));
-    EXPECT_EQ(help, Keys(log, "HELP"));
-    EXPECT_EQ(main, Keys(log, "MAIN"));
-    EXPECT_EQ("0|1|0", Section(log, "MAIN").at("f1.dat"));
-
-    ASSERT_TRUE(WriteInstalledFile(log, "MAIN", "late.dat", DEST_MAIN, FALSE, FALSE, &writer));
-    EXPECT_EQ("0|0|0", Section(log, "MAIN").at("late.dat"));
+    // No earlier log, and a run that wrote nothing for good: none after it.
+    const CPathName fresh(dir / "fresh.log");
+    {
+        CInstallLogWriter writer(fresh);
+        writer.Open();
+        WriteInstalledFile(writer.Reservations(), "Main", "a.dat", 0, FALSE, FALSE);
+        ASSERT_TRUE(writer.Flush());
+        EXPECT_EQ("0|0|0", Section(fresh, "Main")["a.dat"]);
+    }
+    EXPECT_FALSE(fresh.Exists());
 }
 
 // What the program's own reader (the section's key list, each value loaded)
