@@ -68,6 +68,11 @@ void CWizard::DestroyAllPages() noexcept
     pages.clear();
 }
 
+BOOL CWizard::IsOnFinalPage() const noexcept
+{
+    return m_pCurrentPage && m_pCurrentPage->m_nNextId == kEndOfSetup;
+}
+
 void CWizard::Forget(const CSetupPage* page) noexcept
 {
     if (m_pCurrentPage == page)
