@@ -27,7 +27,7 @@ void CWizard::ShowPage(int id, BOOL back)
     for (;;) {
         page = FindPage(id);
         if (!page) {
-            std::unique_ptr<CSetupPage> made = CreatePage(*this, id);
+            std::unique_ptr<CSetupPage> made = m_makePage(*this, id);
             if (made) {
                 page = made.get();
                 m_pages[id] = std::move(made);

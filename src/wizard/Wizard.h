@@ -13,10 +13,19 @@
 class CMainWnd;
 class CRunState;
 class CSetupPage;
+class CWizard;
+
+// Makes the page with `id` for `wizard`; null for an id the wizard does not know.
+std::unique_ptr<CSetupPage> CreatePage(CWizard& wizard, int id);
+using PageFactory = std::unique_ptr<CSetupPage> (*)(CWizard& wizard, int id);
 
 class CWizard {
 public:
-    CWizard(CRunState& run, CMainWnd& background) noexcept : m_run(run), m_background(background) {}
+    // `makePage` makes the pages: the program's table, or a test's.
+    CWizard(CRunState& run, CMainWnd& background, PageFactory makePage = CreatePage) noexcept
+        : m_run(run), m_background(background), m_makePage(makePage)
+    {
+    }
     ~CWizard();
     CWizard(const CWizard&) = delete;
     CWizard& operator=(const CWizard&) = delete;
@@ -55,11 +64,10 @@ public:
 private:
     CRunState& m_run;
     CMainWnd& m_background;
+    PageFactory m_makePage;
     // Every page made in this run, by id.
     std::map<int, std::unique_ptr<CSetupPage>> m_pages;
     CSetupPage* m_pCurrentPage = nullptr;
     int m_nStepsUnderWay = 0;
 };
 
-// Makes the page with `id` for `wizard`; null for an id the wizard does not know.
-std::unique_ptr<CSetupPage> CreatePage(CWizard& wizard, int id);
