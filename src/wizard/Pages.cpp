@@ -255,7 +255,8 @@ void CGroupPage::OnExistingGroupClicked() const
 std::string CGroupPage::ChosenGroupName() const
 {
     const bool newGroup = ::IsDlgButtonChecked(m_hWnd, IDC_NEW_GROUP) == BST_CHECKED;
-    std::string name = newGroup ? WithoutOuterBlanks(GetDlgItemText(IDC_GROUP_NAME)) : GetListSelection(IDC_GROUP_LIST);
+    std::string name =
+        newGroup ? WithoutOuterBlanks(GetDlgItemText(IDC_GROUP_NAME)) : GetListSelection(IDC_GROUP_LIST);
     // No name is no group to put the items in: an unattended run leaves the
     // name box empty, the user may clear it or leave only blanks, and an
     // empty list offers nothing to choose. The product's own group then.

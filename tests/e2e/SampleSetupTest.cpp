@@ -219,6 +219,13 @@ protected:
     {
         StartFromSet("/B");
         ASSERT_EQ(0, run.ExitCode());
+        WaitForTheInstalledProgram();
+    }
+    // A finished installation starts "pelto.exe /install" without waiting
+    // for it; until it has ended, it holds its files and the engine.
+    static void WaitForTheInstalledProgram()
+    {
+        EXPECT_TRUE(WaitUntil([] { return !ProgramRunning("pelto.exe"); })) << "pelto.exe /install has not ended";
     }
     static void Next(HWND page) { ASSERT_TRUE(ClickButton(SetupRun::NavigationBar(page), IDC_NEXT)); }
     // The interactive pages before copying, each taken as proposed, but for
@@ -256,6 +263,7 @@ protected:
                          bool programManager = false,
                          const std::string& group = AfxLoadString(IDS_DEFAULT_GROUP_NAME)) const
     {
+        WaitForTheInstalledProgram();
         std::map<std::string, std::set<std::string>> expectedIn;
         for (const std::string& name : extraFiles)
             expectedIn[Main()].insert(Upper(name));

@@ -14,8 +14,6 @@
 #include <regex>
 #include <stdexcept>
 
-#include <tlhelp32.h>
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -71,22 +69,6 @@ std::string Recorded(const std::string& path, int line = 0)
         return "(not started)";
     const std::size_t end = text.find("\r\n");
     return line == 0 ? text.substr(0, end) : text.substr(end + 2, text.size() - end - 4);
-}
-
-// A program of that file name runs (a stand-in held by its ".hold" file is
-// still running when its starter has ended).
-bool ProgramRunning(const char* fileName)
-{
-    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return false;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    bool found = false;
-    for (BOOL more = ::Process32First(snapshot, &entry); more && !found; more = ::Process32Next(snapshot, &entry))
-        found = ::lstrcmpiA(entry.szExeFile, fileName) == 0;
-    ::CloseHandle(snapshot);
-    return found;
 }
 
 // The "Events" section of the install log holds just the status report's failure.

@@ -361,8 +361,10 @@ protected:
     {
         char renames[16384] = {};
         DWORD size = sizeof renames;
-        if (::RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
-                           "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, renames, &size) != ERROR_SUCCESS)
+        const char key[] = "System\\CurrentControlSet\\Control\\Session Manager";
+        const LSTATUS read = ::RegGetValueA(HKEY_LOCAL_MACHINE, key, "PendingFileRenameOperations",
+                                            RRF_RT_REG_MULTI_SZ, nullptr, renames, &size);
+        if (read != ERROR_SUCCESS)
             return false;
         for (const char* name = renames; *name; name += std::strlen(name) + 1)
             if (EqualNoCase(name, "!\\??\\" + held) || EqualNoCase(name, "\\??\\" + held))
