@@ -65,7 +65,7 @@ void LaunchCleanupProgram()
     const std::string command =
         MakeCommandLine(program.GetPath(), " /U /PP:" + ShortPathName(profile.GetPath()));
     ::SetCurrentDirectoryA(program.GetDriveDirectory().c_str());
-    ::WinExec(command.c_str(), SW_SHOW);
+    StartProgram(command);
 }
 
 } // namespace
@@ -147,6 +147,25 @@ int CSetupApp::ExitInstance()
     if (!succeeded)
         return 1;
     return itemsSkipped ? 2 : 0;
+}
+
+void CSetupApp::EndSession()
+{
+    if (m_pRun && m_pWizard && m_pWizard->StepsUnderWay() > 0) {
+        // The step below this message must not go on over a model and pages
+        // that the exit steps release: it stops as at a confirmed cancel (a
+        // question or prompt it waits in ends), and the step runner ends the
+        // run once it has returned.
+        m_pRun->m_bSessionEnded = TRUE;
+        m_pRun->m_bSuccess = FALSE;
+        AfxEndModalDialogs();
+        return;
+    }
+    // Between steps: an installation or removal that has not reached its
+    // final page has failed.
+    if (m_pRun && !(m_pWizard && m_pWizard->IsOnFinalPage()))
+        m_pRun->m_bSuccess = FALSE;
+    CWinApp::EndSession();
 }
 
 LRESULT CSetupApp::ProcessWndProcException(const CException& e, const MSG*)

@@ -24,6 +24,11 @@ public:
     // The process ends with 0 when the run succeeded, 2 when it went on past
     // an error report and 1 otherwise.
     int ExitInstance() override;
+    // Windows ends the session. Between steps the run ends at once (failed
+    // unless it is on its final page) and so does the process. During a step
+    // the step is stopped, and the run ends as failed once the step has
+    // returned, through the exit steps as always.
+    void EndSession() override;
     // Reports it under "Setup cannot continue"; the run goes on.
     LRESULT ProcessWndProcException(const CException& e, const MSG* msg) override;
 

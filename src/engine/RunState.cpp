@@ -4,6 +4,7 @@
 #include "fw/Time.h"
 #include "profile/InstallLog.h"
 #include "profile/InstallLogWriter.h"
+#include "profile/ProfileString.h"
 #include "res/resource.h"
 
 #include <cstdarg>
@@ -15,6 +16,8 @@ namespace {
 const char kLogFileName[] = "pelto.log";
 const char kProfileExtension[] = "ini";
 const char kEventsSection[] = "Events";
+const char kProgramGroupSection[] = "Program group";
+const char kProgramGroupKey[] = "Name";
 
 } // namespace
 
@@ -44,6 +47,14 @@ void CRunState::LoadModel(const std::function<void()>& pump)
     pump();
     m_diskettes.LoadFromProfile(profile);
     pump();
+    if (m_bUninstall) {
+        // Any user may write the log: a name that is no single folder name,
+        // or would end Program Manager's quoted group name early, is not taken.
+        const CProfileString group("", kProgramGroupSection, kProgramGroupKey, profile, FALSE, TRUE);
+        const std::string& name = group.GetText();
+        if (!name.empty() && name.find_first_of("\"\\/:") == std::string::npos)
+            m_strGroupName = name;
+    }
 }
 
 BOOL CRunState::SetSourceDirectory(const std::string& text)
@@ -54,6 +65,7 @@ BOOL CRunState::SetSourceDirectory(const std::string& text)
 void CRunState::WriteInstallLog(ILogLines& log) const
 {
     WriteInstallModel(log, m_destinations, m_groups, m_targets);
+    WriteLogLine(log, kProgramGroupSection, kProgramGroupKey, "%s", m_strGroupName.c_str());
 }
 
 int CRunState::LogEvent(const char* format, ...)

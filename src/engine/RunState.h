@@ -27,12 +27,15 @@ public:
     CRunState& operator=(const CRunState&) = delete;
 
     // Reads the model from the profile (the install log when removing),
-    // calling `pump` after each part.
+    // calling `pump` after each part. A removal also takes the program group
+    // from the log; a log without one leaves the product's own group.
     void LoadModel(const std::function<void()>& pump);
     // The directory that holds the archive files of the current diskette.
     BOOL SetSourceDirectory(const std::string& text);
     // Writes the install model into the install log: the destinations, the
-    // groups and the targets that received an installed path.
+    // groups and the targets that received an installed path, then the
+    // program group, key "Name" of section "Program group", which the removal
+    // takes its items from (a log of an earlier version has none).
     void WriteInstallLog(ILogLines& log) const;
     // Writes the printf-formatted text (at most kEventTextSize - 1
     // characters) into section "Events" of the install log under the time
@@ -68,4 +71,8 @@ public:
     // installed. The run goes on and may end as installed, but its exit code
     // tells an unattended caller that files are missing.
     BOOL m_bItemsSkipped = FALSE;
+    // Windows ends the session while a step is under way: the step stops as
+    // at a confirmed cancel, without a question, and the run ends as failed
+    // once it has.
+    BOOL m_bSessionEnded = FALSE;
 };

@@ -25,6 +25,12 @@ public:
     // An exception while a message is handled is reported and the loop goes on.
     virtual int Run();
     virtual int ExitInstance() { return m_nExitCode; }
+    // Windows ends the session (WM_ENDSESSION to the main window): once this
+    // returns, Windows may end the process at any moment. The base runs
+    // ExitInstance and ends the process with its code at once, from inside
+    // the message, so that nothing of the program runs on over what the exit
+    // steps released.
+    virtual void EndSession();
     // Reports an exception that escaped a window procedure, the loop or the
     // pump (`msg`: the message being handled), or start-up or exit (`msg`: a
     // message of code 0 without a window); the result is the procedure's
@@ -86,6 +92,11 @@ int AfxWinMain(HINSTANCE instance, const char* commandLine, int showCommand) noe
 // Message boxes with a text from the string table.
 int AfxMessageBox(unsigned idPrompt, unsigned type = MB_OK);
 int AfxMessageBox(const char* text, unsigned type = MB_OK);
+
+// Ends every modal dialog and message box of the calling thread as if it had
+// been cancelled (IDCANCEL); modeless dialogs stay. Each one's caller gets
+// its answer when control returns to it.
+void AfxEndModalDialogs() noexcept;
 
 // Dispatches every waiting message of the thread, as the loop does (no exception
 // escapes); a quit message met on the way is posted again with its code and the

@@ -4,6 +4,8 @@
 #include "fw/Strings.h"
 #include "fw/Wnd.h"
 
+#include <cstring>
+
 namespace {
 
 CWinApp* g_pApp = nullptr;
@@ -103,6 +105,13 @@ int CWinApp::Run()
     return exitCode;
 }
 
+void CWinApp::EndSession()
+{
+    int exitCode = kExitFailure;
+    RunGuarded(kNoMessage, [&] { exitCode = ExitInstance(); });
+    ::ExitProcess(static_cast<UINT>(exitCode));
+}
+
 LRESULT CWinApp::ProcessWndProcException(const CException& e, const MSG*)
 {
     ::MessageBoxA(GetMainHwnd(), e.GetRuntimeClassName(), nullptr, MB_OK | MB_ICONEXCLAMATION);
@@ -158,6 +167,28 @@ int AfxMessageBox(const char* text, unsigned type)
     }
     return ::MessageBoxA(app ? app->GetMainHwnd() : nullptr, text, caption.empty() ? nullptr : caption.c_str(),
                          type);
+}
+
+namespace {
+
+// A dialog of the thread that a modal loop runs: a CDialog object run by
+// DoModal, or a dialog without an object (a message box).
+BOOL CALLBACK EndModalDialog(HWND hwnd, LPARAM) noexcept
+{
+    char className[16] = {};
+    if (!::GetClassNameA(hwnd, className, sizeof className) || std::strcmp(className, "#32770") != 0)
+        return TRUE;
+    const auto* dialog = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hwnd));
+    if (!dialog || dialog->IsModal())
+        ::EndDialog(hwnd, IDCANCEL);
+    return TRUE;
+}
+
+} // namespace
+
+void AfxEndModalDialogs() noexcept
+{
+    ::EnumThreadWindows(::GetCurrentThreadId(), EndModalDialog, 0);
 }
 
 void AfxPumpMessages() noexcept

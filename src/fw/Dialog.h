@@ -69,10 +69,11 @@ protected:
 
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // While a modal loop runs the dialog (DoModal, or a derived class's own).
+    bool m_bModal = false;
+
 private:
     HWND OwnerWindow() const noexcept;
-
-    bool m_bModal = false;
 };
 
 // The application's dialog colours for a colour request of a dialog or message

@@ -25,6 +25,13 @@ public:
     const char* GetRuntimeClassName() const noexcept override { return "CResourceException"; }
 };
 
+// Stands for an exception that is not one of the framework's (a standard
+// library exception, or anything else thrown), so that it can be reported.
+class CUnknownException : public CException {
+public:
+    const char* GetRuntimeClassName() const noexcept override { return "CException"; }
+};
+
 // An operation the user cancelled.
 class CUserException : public CException {
 public:

@@ -86,7 +86,9 @@ INT_PTR CFileDialog::DoModal()
         if (!m_strTitle.empty())
             m_ofn.lpstrTitle = m_strTitle.c_str();
     }
+    m_bModal = true;
     const BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
+    m_bModal = false;
     // The common dialog need not hand its window's last messages to the hook:
     // the object lets go of the window here.
     if (m_hWnd)

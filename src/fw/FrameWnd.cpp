@@ -18,5 +18,5 @@ void CFrameWnd::OnEndSession(BOOL ending)
 {
     CWinApp* app = AfxGetApp();
     if (ending && app && app->m_pMainWnd == this)
-        app->ExitInstance();
+        app->EndSession();
 }

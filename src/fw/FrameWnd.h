@@ -11,8 +11,7 @@ public:
                 const RECT* rect = nullptr, CWnd* parent = nullptr, HMENU menu = nullptr, DWORD exStyle = 0);
 
 protected:
-    // As the main window: when Windows ends the session the process ends
-    // without leaving its message loop, so the application's exit steps run
-    // here.
+    // As the main window: Windows ends the session, and the application
+    // decides how the run ends (CWinApp::EndSession).
     void OnEndSession(BOOL ending) override;
 };

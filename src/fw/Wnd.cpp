@@ -26,12 +26,6 @@ thread_local CWnd* t_pWndInit = nullptr;
 
 using CWindowObjects = CWindowTable<CWnd*>;
 
-// Stands for an exception that is not one of the framework's.
-class CUnknownException : public CException {
-public:
-    const char* GetRuntimeClassName() const noexcept override { return "CException"; }
-};
-
 } // namespace
 
 CWnd::~CWnd()

@@ -29,7 +29,9 @@ BOOL CProgmanGroups::EnsureConnected()
     if (m_bConnected)
         return TRUE;
     if (!m_client.Connect(m_pszService, m_pszTopic)) {
-        // No pause: WinExec itself waits until the program is ready for input.
+        // No pause: WinExec itself waits until the program is ready for
+        // input, which is what lets its DDE service be there for the second
+        // attempt (StartProgram would not wait).
         ::WinExec("progman.exe", SW_SHOW);
         if (!m_client.Connect(m_pszService, m_pszTopic))
             return FALSE;

@@ -58,5 +58,5 @@ std::string MakeRemovalCommand(const CPathName& mainDirectory)
 
 void StartInstalledProgram(const CPathName& programPath)
 {
-    ::WinExec(MakeCommandLine(programPath.GetPath(), " /install").c_str(), SW_SHOW);
+    StartProgram(MakeCommandLine(programPath.GetPath(), " /install"));
 }

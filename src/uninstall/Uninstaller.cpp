@@ -32,8 +32,8 @@ CUninstaller::CUninstaller(const CPathName& log, const CDestinationMap& destinat
 void CUninstaller::Run()
 {
     RunUninstallCommand();
-    RemoveInstalledFiles();
-    RemoveDestinationDirectories();
+    if (RemoveInstalledFiles())
+        RemoveDestinationDirectories();
 }
 
 void CUninstaller::RunUninstallCommand()
@@ -41,33 +41,23 @@ void CUninstaller::RunUninstallCommand()
     CPathName program;
     if (!m_paths.GetFilePath(m_strProgramFile, DEST_MAIN, program))
         return;
-    const std::string command = MakeCommandLine(program.GetPath(), " /uninstall");
-    std::vector<char> commandLine(command.begin(), command.end());
-    commandLine.push_back('\0');  // CreateProcessA may write into it
-
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOW;
-    PROCESS_INFORMATION created = {};
-    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &created))
-        return;
-    const CHandle process(created.hProcess);
-    const CHandle thread(created.hThread);
-    ::WaitForSingleObject(process.Get(), kUninstallWait);
+    const CHandle process = StartProgram(MakeCommandLine(program.GetPath(), " /uninstall"));
+    if (process)
+        ::WaitForSingleObject(process.Get(), kUninstallWait);
 }
 
-void CUninstaller::RemoveInstalledFiles()
+BOOL CUninstaller::RemoveInstalledFiles()
 {
     // Removal takes every group, selected or not: the log lists only what was installed.
     for (const auto& entry : m_groups)
-        RemoveGroupFiles(*entry.second);
+        if (!RemoveGroupFiles(*entry.second))
+            return FALSE;
     CRemovalPaths::ForgetCutTargetPaths(m_log, m_targets);
     RemoveProgramItems(m_strGroupName, m_targets, AfxPumpMessages);
+    return TRUE;
 }
 
-void CUninstaller::RemoveGroupFiles(const CFileGroup& group)
+BOOL CUninstaller::RemoveGroupFiles(const CFileGroup& group)
 {
     CProfileSection section(group.m_strKey);
     section.SetFile(m_log);
@@ -78,23 +68,26 @@ void CUninstaller::RemoveGroupFiles(const CFileGroup& group)
         // Fields 1 and 2, the installed and replaced flags, do not matter here.
         std::int16_t destination = DEST_NONE;
         GetShortField(destination, line.GetText(), 0);
-        RemoveRecordedFile(line.GetKey(), destination);
+        if (!RemoveRecordedFile(line.GetKey(), destination))
+            return FALSE;
     }
+    return TRUE;
 }
 
-void CUninstaller::RemoveRecordedFile(const std::string& fileName, std::int16_t destinationId)
+BOOL CUninstaller::RemoveRecordedFile(const std::string& fileName, std::int16_t destinationId)
 {
     CPathName path;
     if (!m_paths.GetFilePath(fileName, destinationId, path))
-        return;
-    if (m_showProgress)
-        m_showProgress(path);
+        return TRUE;
+    if (m_showProgress && !m_showProgress(path))
+        return FALSE;
     if (destinationId == DEST_SYSTEM) {
         CSharedDllCount count(path);
         count.Decrement();
-        return;
+        return TRUE;
     }
     path.Delete(TRUE);
+    return TRUE;
 }
 
 void CUninstaller::RemoveDestinationDirectories()

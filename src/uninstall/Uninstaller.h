@@ -20,8 +20,10 @@ struct CFileGroup;
 class CUninstaller {
 public:
     // Called before each file is removed, with its path: the page that hosts
-    // the removal lets waiting messages through and shows the path.
-    using ShowProgress = std::function<void(const CPathName& path)>;
+    // the removal lets waiting messages through and shows the path. FALSE
+    // stops the removal there: that file and all that comes after it stay,
+    // for a later removal from the same install log.
+    using ShowProgress = std::function<BOOL(const CPathName& path)>;
 
     // The model must outlive the object. The paths of targets whose lines
     // came back cut are emptied before the program items are removed.
@@ -29,19 +31,22 @@ public:
                  CTargetMap& targets, std::string programFile, std::string groupName, ShowProgress showProgress);
 
     // The whole removal: RunUninstallCommand, RemoveInstalledFiles,
-    // RemoveDestinationDirectories.
+    // RemoveDestinationDirectories (not after a stop).
     void Run();
 
     // Starts the product's program in destination 0 with " /uninstall" and
     // waits for it at most kUninstallWait milliseconds.
     void RunUninstallCommand();
     // The files of every group's section, then the program items and group.
-    void RemoveInstalledFiles();
+    // FALSE when the progress stopped it.
+    BOOL RemoveInstalledFiles();
     // The files listed in the group's section of the log; none without one.
-    void RemoveGroupFiles(const CFileGroup& group);
+    // FALSE when the progress stopped it.
+    BOOL RemoveGroupFiles(const CFileGroup& group);
     // A file of the System directory (DEST_SYSTEM) is shared: its count is
     // lowered and the file stays. Any other is deleted, read-only or not.
-    void RemoveRecordedFile(const std::string& fileName, std::int16_t destinationId);
+    // FALSE when the progress stopped the removal before the file.
+    BOOL RemoveRecordedFile(const std::string& fileName, std::int16_t destinationId);
     // Every destination of id 0 or above, when its directory is empty.
     void RemoveDestinationDirectories();
 

@@ -25,6 +25,16 @@ constexpr int kInstallationType = 2;
 constexpr DWORD kGaugeStyle = WS_CHILD | WS_VISIBLE | WS_BORDER;
 static_assert(kGaugeStyle == 0x50800000);
 
+// The text without the blanks and tabs around it: a folder name does not
+// keep them, and the install log could not give them back.
+std::string WithoutOuterBlanks(const std::string& text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 // The first drive, 'A' to 'Z', that Windows reports as a fixed disk; 'C'
 // when there is none, the drive Windows itself is usually on.
 char FirstFixedDrive()
@@ -98,7 +108,12 @@ BOOL CReadProfilePage::ShouldShow()
 
 int CReadProfilePage::Step()
 {
-    m_run.LoadModel(PumpMessages);
+    // A session that ends meanwhile stops the reading: the run is over.
+    m_run.LoadModel([this] {
+        PumpMessages();
+        if (m_run.m_bSessionEnded)
+            AfxThrowUserException();
+    });
     return m_nNextId;
 }
 
@@ -240,10 +255,12 @@ void CGroupPage::OnExistingGroupClicked() const
 std::string CGroupPage::ChosenGroupName() const
 {
     const bool newGroup = ::IsDlgButtonChecked(m_hWnd, IDC_NEW_GROUP) == BST_CHECKED;
-    std::string name = newGroup ? GetDlgItemText(IDC_GROUP_NAME) : GetListSelection(IDC_GROUP_LIST);
-    // An unattended run leaves the name box empty, and an empty list offers
-    // nothing to choose: the product's own group then.
-    if (name.empty() && (m_run.m_bBatch || !newGroup))
+    std::string name =
+        newGroup ? WithoutOuterBlanks(GetDlgItemText(IDC_GROUP_NAME)) : GetListSelection(IDC_GROUP_LIST);
+    // No name is no group to put the items in: an unattended run leaves the
+    // name box empty, the user may clear it or leave only blanks, and an
+    // empty list offers nothing to choose. The product's own group then.
+    if (name.empty())
         name = AfxLoadString(IDS_DEFAULT_GROUP_NAME);
     return name;
 }
@@ -284,6 +301,8 @@ int CCopyPage::Step()
 
 BOOL CCopyPage::LocateDisketteFile(const CPathName& missingFile, int disk, std::string& location)
 {
+    if (m_run.m_bSessionEnded)
+        return FALSE;
     if (m_pCurrentFile)
         ShowCurrentFile();
     return AskForDiskette(missingFile, disk, m_run.m_diskettes.GetLabel(disk), location);
@@ -316,10 +335,14 @@ BOOL CCopyPage::LetMessagesThrough(BOOL onlyWhenDue)
 BOOL CCopyPage::FileProgress(const CInstallFile&, std::uint32_t bytesDone)
 {
     const BOOL pumped = PumpMessagesIfDue();
+    // The session ending stops the file at once, as a confirmed cancel does;
+    // it also ends a question that was waiting.
+    if (m_run.m_bSessionEnded)
+        return FALSE;
     if (m_bCancelRequested) {
         // The question waits over the file it would stop.
         ShowCurrentFile();
-        if (ConfirmCancel()) {
+        if (ConfirmCancel() || m_run.m_bSessionEnded) {
             m_nNextId = IDD_FAILED;
             return FALSE;
         }
@@ -337,6 +360,8 @@ BOOL CCopyPage::FileProgress(const CInstallFile&, std::uint32_t bytesDone)
 
 BOOL CCopyPage::ContinueAfterError(const CException& e, const std::string& path)
 {
+    if (m_run.m_bSessionEnded)
+        return FALSE;
     return ErrorQuery(IDS_CANNOT_INSTALL_FILES_FROM, e, path.c_str());
 }
 
@@ -445,14 +470,17 @@ int CRemoveFilesPage::Step()
 {
     CUninstaller removal(m_run.m_logPath, m_run.m_destinations, m_run.m_groups, m_run.m_targets,
                          m_run.m_strProgramFile, m_run.m_strGroupName,
-                         [this](const CPathName& path) { ShowRemovalProgress(path); });
+                         [this](const CPathName& path) { return ShowRemovalProgress(path); });
     removal.Run();
     // A cancel confirmed while the files went has set the failure page.
     return m_nNextId;
 }
 
-void CRemoveFilesPage::ShowRemovalProgress(const CPathName& path)
+BOOL CRemoveFilesPage::ShowRemovalProgress(const CPathName& path)
 {
     PumpMessages();
+    if (m_run.m_bSessionEnded)
+        return FALSE;
     SetDlgItemText(IDC_REMOVED_FILE, path);
+    return TRUE;
 }

@@ -62,7 +62,8 @@ private:
     void OnBrowse();
 };
 
-// The program group: a new one by name, or one of Program Manager's groups.
+// The program group: a new one by name (without blanks around it), or one of
+// Program Manager's groups; no name at all stands for the product's own.
 class CGroupPage : public CSetupPage {
 public:
     explicit CGroupPage(CWizard& wizard);
@@ -90,20 +91,23 @@ public:
     int Step() override;
     void OnCancel() override;
 
-    // The diskette prompt, the current file shown behind it.
+    // The diskette prompt, the current file shown behind it; refused once
+    // the session has ended.
     BOOL LocateDisketteFile(const CPathName& missingFile, int disk, std::string& location) override;
     // The item's name in control IDC_SOURCE_FILE, drawn at once.
     void ItemBegun(const std::string& name) override;
     void FileBegun(const CInstallFile& file) override;
     // Lets waiting messages through (when due, see PumpMessagesIfDue), asks
     // about a pending cancel request (Yes stops the file being expanded and
-    // fails the run), and shows the bytes done and the file's destination
+    // fails the run; so does the end of the session, without a question),
+    // and shows the bytes done and the file's destination
     // (an unattended run's page, 0 by 0, only when the messages were let
     // through, or before it waits on a question).
     BOOL FileProgress(const CInstallFile& file, std::uint32_t bytesDone) override;
     void FileEnded() noexcept override;
     BOOL LetMessagesThrough(BOOL onlyWhenDue) override;
-    // The report "Cannot install files from" with Continue and Cancel.
+    // The report "Cannot install files from" with Continue and Cancel;
+    // Cancel without a report once the session has ended.
     BOOL ContinueAfterError(const CException& e, const std::string& path) override;
 
     CGauge m_gauge{0, 99, 0};
@@ -168,8 +172,9 @@ public:
     explicit CRemoveFilesPage(CWizard& wizard);
     int Step() override;
     // Lets waiting messages through (Escape reaches the page), then shows the
-    // file about to be removed.
-    void ShowRemovalProgress(const CPathName& path);
+    // file about to be removed; FALSE, to stop the removal, when the session
+    // has ended meanwhile.
+    BOOL ShowRemovalProgress(const CPathName& path);
 };
 
 // Removes the App Paths and removal entries of the product.

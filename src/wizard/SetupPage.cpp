@@ -188,17 +188,27 @@ void CSetupPage::OnActivateApp(BOOL active, DWORD threadId)
 
 namespace {
 
-// Reports an exception that escaped a step or an unattended page's OnOK.
+// Reports an exception that escaped a step or an unattended page's OnOK;
+// FALSE when one did. A CUserException stands for work stopped on purpose,
+// which has nothing to report, and once the session has ended nobody is
+// there to answer a report.
 template <class Work>
-bool RunReportingFailure(Work&& work)
+bool RunReportingFailure(const CRunState& run, Work&& work)
 {
+    const auto report = [&run](const CException& e) {
+        if (!run.m_bSessionEnded)
+            ErrorMessage(IDS_SETUP_CANNOT_CONTINUE, e);
+    };
     try {
         work();
         return true;
+    } catch (const CUserException&) {
     } catch (const CException& e) {
-        ErrorMessage(IDS_SETUP_CANNOT_CONTINUE, e);
+        report(e);
     } catch (const std::bad_alloc&) {
-        ErrorMessage(IDS_SETUP_CANNOT_CONTINUE, CMemoryException());
+        report(CMemoryException());
+    } catch (...) {
+        report(CUnknownException());
     }
     return false;
 }
@@ -207,25 +217,32 @@ bool RunReportingFailure(Work&& work)
 
 void CSetupPage::RunStep()
 {
+    const CWizard::CStepScope underWay(m_wizard);
     int next = IDD_FAILED;
-    if (!RunReportingFailure([this, &next] { next = Step(); }))
+    if (!RunReportingFailure(m_run, [this, &next] { next = Step(); }))
         MarkFailed();
     // A step that pumps messages may outlive its page: the user confirmed
     // Cancel meanwhile and the failure page is shown. Its late result must
     // not move the wizard away from there.
-    if (!m_wizard.IsCurrent(this))
-        return;
-    if (next != kNoPage)
-        m_wizard.ShowPage(next, FALSE);
-    else if (m_run.m_bBatch)
-        GoOnUnattended();
+    if (!m_run.m_bSessionEnded && m_wizard.IsCurrent(this)) {
+        if (next != kNoPage)
+            m_wizard.ShowPage(next, FALSE);
+        else if (m_run.m_bBatch)
+            GoOnUnattended();
+    }
+    // Windows ended the session while this ran: the step has stopped, and
+    // the run ends here, once no other step is under way below this one.
+    if (m_run.m_bSessionEnded && m_wizard.StepsUnderWay() == 1)
+        m_wizard.ShowPage(kEndOfSetup);
 }
 
 void CSetupPage::GoOnUnattended()
 {
-    RunReportingFailure([this] { OnOK(); });
-    if (m_wizard.IsCurrent(this) && m_nNextId != kEndOfSetup) {
-        MarkFailed();
-        GoNext();
-    }
+    const bool wentOn = RunReportingFailure(m_run, [this] { OnOK(); });
+    const bool refused = m_wizard.IsCurrent(this) && m_nNextId != kEndOfSetup;
+    if (wentOn && !refused)
+        return;
+    MarkFailed();
+    if (!m_wizard.IsCurrent(m_wizard.FindPage(IDD_FAILED)))
+        m_wizard.ShowPage(IDD_FAILED, FALSE);
 }

@@ -71,10 +71,13 @@ protected:
 private:
     // Creates the navigation bar as the page's child, when the page has one.
     void CreateNavigationBar();
-    // Handler of WM_PAGE_STEP.
+    // Handler of WM_PAGE_STEP. Any exception from the step is reported and
+    // fails the run on the failure page; a session that Windows ended
+    // meanwhile ends the run once the step has returned.
     void RunStep();
     // An unattended page goes on by itself; when it refuses (its OnOK left it
-    // current) the run fails instead of waiting on an invisible page.
+    // current) or its OnOK throws, the run fails on the failure page instead
+    // of waiting on an invisible page.
     void GoOnUnattended();
 };
 

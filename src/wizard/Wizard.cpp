@@ -27,7 +27,7 @@ void CWizard::ShowPage(int id, BOOL back)
     for (;;) {
         page = FindPage(id);
         if (!page) {
-            std::unique_ptr<CSetupPage> made = CreatePage(*this, id);
+            std::unique_ptr<CSetupPage> made = m_makePage(*this, id);
             if (made) {
                 page = made.get();
                 m_pages[id] = std::move(made);
@@ -66,6 +66,11 @@ void CWizard::DestroyAllPages() noexcept
     auto pages = std::move(m_pages);
     m_pages.clear();
     pages.clear();
+}
+
+BOOL CWizard::IsOnFinalPage() const noexcept
+{
+    return m_pCurrentPage && m_pCurrentPage->m_nNextId == kEndOfSetup;
 }
 
 void CWizard::Forget(const CSetupPage* page) noexcept

@@ -195,6 +195,19 @@ protected:
         }
         return missing;
     }
+    // The second volume of the first archive that spans diskettes; empty
+    // when none does.
+    std::string SpanningVolume() const
+    {
+        for (const LayoutItem& item : layout.m_items)
+            if (item.kind == LayoutItem::Kind::archive) {
+                std::string next = item.name;
+                ++next.back();
+                if (DiskHolding(next) > DiskHolding(item.name))
+                    return next;
+            }
+        return {};
+    }
     HWND WaitForDiskettePrompt(const std::string& missing) const
     {
         const std::string explanation = AfxLoadString(IDS_DISKETTE_FILE_MISSING);
@@ -206,10 +219,18 @@ protected:
     {
         StartFromSet("/B");
         ASSERT_EQ(0, run.ExitCode());
+        WaitForTheInstalledProgram();
+    }
+    // A finished installation starts "pelto.exe /install" without waiting
+    // for it; until it has ended, it holds its files and the engine.
+    static void WaitForTheInstalledProgram()
+    {
+        EXPECT_TRUE(WaitUntil([] { return !ProgramRunning("pelto.exe"); })) << "pelto.exe /install has not ended";
     }
     static void Next(HWND page) { ASSERT_TRUE(ClickButton(SetupRun::NavigationBar(page), IDC_NEXT)); }
-    // The interactive pages before copying, each taken as proposed.
-    void WalkToCopying() const
+    // The interactive pages before copying, each taken as proposed, but for
+    // the group name when `group` is given.
+    void WalkToCopying(const std::string& group = {}) const
     {
         for (int id : {IDD_WELCOME, IDD_DIRECTORY, IDD_GROUP}) {
             HWND page = run.WaitForPage(id);
@@ -219,6 +240,9 @@ protected:
             }
             if (id == IDD_GROUP) {
                 EXPECT_EQ(AfxLoadString(IDS_DEFAULT_GROUP_NAME), ControlText(page, IDC_GROUP_NAME));
+                if (!group.empty())
+                    ::SendMessageA(::GetDlgItem(page, IDC_GROUP_NAME), WM_SETTEXT, 0,
+                                   reinterpret_cast<LPARAM>(group.c_str()));
             }
             Next(page);
         }
@@ -236,8 +260,10 @@ protected:
     // destinations, the shared file counted `sharedCount` times, the registry
     // entries and the program group.
     void ExpectInstalled(const std::set<std::string>& passedOver = {}, bool installed = true, long sharedCount = 1,
-                         bool programManager = false) const
+                         bool programManager = false,
+                         const std::string& group = AfxLoadString(IDS_DEFAULT_GROUP_NAME)) const
     {
+        WaitForTheInstalledProgram();
         std::map<std::string, std::set<std::string>> expectedIn;
         for (const std::string& name : extraFiles)
             expectedIn[Main()].insert(Upper(name));
@@ -273,7 +299,8 @@ protected:
         EXPECT_EQ(Main().substr(0, Main().size() - 1), RegString(kAppPathKey, "Path"));
         EXPECT_EQ("Pelto", RegString(kUninstallKey, "DisplayName"));
         EXPECT_EQ(Main() + "INSTALL.EXE /U", RegString(kUninstallKey, "UninstallString"));
-        ExpectProgramGroup(programManager);
+        ExpectProgramGroup(programManager, group);
+        EXPECT_EQ(group, LogValue("Program group", "Name"));
     }
 
     // The group's shortcuts, one per target, read back by lnkinfo: named as
@@ -281,9 +308,9 @@ protected:
     // target's arguments and icon. Wine's Program Manager makes no item whose
     // command holds arguments (it looks for the whole command as the program's
     // path); the shell path makes it: its absence shows which path was taken.
-    void ExpectProgramGroup(bool programManager) const
+    void ExpectProgramGroup(bool programManager, const std::string& groupName) const
     {
-        const std::string group = ProgramsFolder() + AfxLoadString(IDS_DEFAULT_GROUP_NAME) + "\\";
+        const std::string group = ProgramsFolder() + groupName + "\\";
         std::set<std::string> links;
         for (const ProfileEntry& target : layout.m_targets) {
             const std::vector<std::string> fields = SplitFields(target.value);  // icon|number2|minimized|caption|arguments|iconfile|path
@@ -309,7 +336,7 @@ protected:
 
     // What the removal leaves: the shared file without its count, nothing
     // else of the installation.
-    void ExpectRemoved() const
+    void ExpectRemoved(const std::string& group = AfxLoadString(IDS_DEFAULT_GROUP_NAME)) const
     {
         EXPECT_TRUE(WaitUntil([this] { return !IsDirectory(Main()); }))
             << "emptied, so removed (the setup program itself after it ended)";
@@ -324,7 +351,7 @@ protected:
         }
         EXPECT_EQ("(none)", RegString(kAppPathKey, ""));
         EXPECT_EQ("(none)", RegString(kUninstallKey, "UninstallString"));
-        EXPECT_FALSE(IsDirectory(ProgramsFolder() + AfxLoadString(IDS_DEFAULT_GROUP_NAME)));
+        EXPECT_FALSE(IsDirectory(ProgramsFolder() + group));
     }
 
     SetupRun run;
@@ -358,14 +385,7 @@ TEST_F(SampleSetupTest, UnattendedInstallationFromTheCopiedSet)
 // beside it.
 TEST_F(SampleSetupTest, MissingDisketteIsAnsweredThroughThePrompt)
 {
-    std::string volume;
-    for (const LayoutItem& item : layout.m_items)
-        if (volume.empty() && item.kind == LayoutItem::Kind::archive) {
-            std::string next = item.name;
-            ++next.back();
-            if (DiskHolding(next) > DiskHolding(item.name))
-                volume = next;
-        }
+    const std::string volume = SpanningVolume();
     ASSERT_FALSE(volume.empty()) << "no archive spans diskettes";
     std::string elsewhere;
     const std::string missing = MoveDiskettesAway(volume, elsewhere);
@@ -564,6 +584,64 @@ TEST_F(SampleSetupTest, RegisteredRemovalTakesTheInstallationAway)
     ASSERT_TRUE(ClickButton(removed, IDOK));
     EXPECT_EQ(0, run.ExitCode());
     ExpectRemoved();
+}
+
+// Windows ends the session while the unattended copy waits in the prompt for
+// a diskette: the prompt goes, the run ends as failed, and the install log
+// holds a line for every file installed until then.
+TEST_F(SampleSetupTest, SessionEndDuringCopyingFailsTheRunWithTheFilesSoFarInTheLog)
+{
+    const std::string volume = SpanningVolume();
+    ASSERT_FALSE(volume.empty()) << "no archive spans diskettes";
+    std::string elsewhere;
+    const std::string missing = MoveDiskettesAway(volume, elsewhere);
+
+    run.UseStatusLibrary(PELTO_STATUS_LIBRARY, Disk(1));
+    StartFromSet("/B");
+    ASSERT_NE(nullptr, WaitForDiskettePrompt(missing));
+    ASSERT_TRUE(run.EndSession());
+    EXPECT_EQ(1, run.ExitCode());
+    EXPECT_EQ("Install failed.|0", run.StatusReport());
+
+    std::size_t installed = 0;
+    for (const SampleFile& file : files) {
+        if (!FileExists(file.path))
+            continue;
+        ++installed;
+        EXPECT_EQ(ReadFileBytes(file.source), ReadFileBytes(file.path)) << file.path;
+        EXPECT_EQ(std::to_string(file.destination) + "|1|0", LogValue(file.group, file.name)) << file.path;
+    }
+    EXPECT_LT(0u, installed) << "files of the diskettes before the missing one";
+    for (const std::string& name : FilesIn(Main()))
+        EXPECT_NO_THROW(FileNamed(name)) << name << ": no scratch file is left";
+    EXPECT_EQ("(none)", LogValue("destinations", "0"));
+    EXPECT_EQ("(none)", RegString(kUninstallKey, "UninstallString"));
+}
+
+// The group typed at installation is recorded in the install log, and the
+// removal takes the items from there: nothing of the installation stays in
+// either group, and a group of the product's own name that someone else
+// made keeps its item of the same name.
+TEST_F(SampleSetupTest, RemovalTakesTheItemsFromTheGroupTypedAtInstallation)
+{
+    const std::string otherGroup = ProgramsFolder() + AfxLoadString(IDS_DEFAULT_GROUP_NAME) + "\\";
+    ASSERT_EQ(0, ::SHCreateDirectoryExA(nullptr, otherGroup.c_str(), nullptr));
+    WriteFileBytes(otherGroup + "Pelto.lnk", "someone else's item");
+
+    StartFromSet();
+    WalkToCopying("Tools");
+    HWND finished = run.WaitForPage(IDD_FINISHED);
+    ASSERT_NE(nullptr, finished);
+    ASSERT_TRUE(ClickButton(finished, IDOK));
+    EXPECT_EQ(0, run.ExitCode());
+    ExpectInstalled({}, true, 1, false, "Tools");
+    EXPECT_EQ((std::set<std::string>{"Pelto.lnk"}), FilesIn(otherGroup));
+
+    run.StartProgram(Disk(1) + "INSTALL.EXE", "/U /B");
+    EXPECT_EQ(0, run.ExitCode());
+    ExpectRemoved("Tools");
+    EXPECT_EQ((std::set<std::string>{"Pelto.lnk"}), FilesIn(otherGroup));
+    EXPECT_EQ("someone else's item", ReadFileBytes(otherGroup + "Pelto.lnk"));
 }
 
 TEST_F(SampleSetupTest, RemovalCancelledOnItsFirstPageLeavesTheInstallation)

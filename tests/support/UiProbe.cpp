@@ -3,6 +3,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include <tlhelp32.h>
+
 namespace ui_probe {
 
 namespace {
@@ -43,6 +45,20 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
 }
 
 } // namespace
+
+bool ProgramRunning(const std::string& fileName)
+{
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = ::Process32First(snapshot, &entry); more && !found; more = ::Process32Next(snapshot, &entry))
+        found = ::lstrcmpiA(entry.szExeFile, fileName.c_str()) == 0;
+    ::CloseHandle(snapshot);
+    return found;
+}
 
 std::string WindowsPath(const std::string& path)
 {

@@ -36,6 +36,9 @@ private:
     PROCESS_INFORMATION m_info{};
 };
 
+// A program with that file name ('pelto.exe', any case) runs on the machine.
+bool ProgramRunning(const std::string& fileName);
+
 // The Windows form of an absolute Unix path under Wine ('/a/b' -> 'Z:\a\b').
 std::string WindowsPath(const std::string& path);
 

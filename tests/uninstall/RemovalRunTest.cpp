@@ -4,11 +4,13 @@
 // a hand-written install log names, and the one event it logs.
 #include "SetupRun.h"
 
+#include "fw/Strings.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <regex>
 #include <stdexcept>
 
@@ -131,6 +133,51 @@ protected:
                              "[groups]\r\nProgram=Program files|The program|1|1|1\r\nHelp=Help|No section|1|1|1\r\n");
     }
 
+    void TearDown() override
+    {
+        fs::remove(main + "pelto.exe.hold");
+        fs::remove(kSystemDir + "_cleanup.exe.hold");
+        // The next case puts its stand-ins in their place.
+        EXPECT_TRUE(WaitUntil([] { return !ProgramRunning("pelto.exe") && !ProgramRunning("_cleanup.exe"); }));
+    }
+
+    // Starts the removal with `options` while the product's program it
+    // starts first waits, and so holds the removal in its wait for it; the
+    // clean-up program too would wait once started. `meanwhile` queues what
+    // the removal finds when it lets messages through at its first file,
+    // given the removal's page; then the product's program ends.
+    void RemoveWithTheProgramHeld(const std::string& options, const std::function<void(HWND removing)>& meanwhile)
+    {
+        WriteFileBytes(main + "pelto.exe.hold", "");
+        WriteFileBytes(kSystemDir + "_cleanup.exe.hold", "");
+        run.UseStatusLibrary(PELTO_STATUS_LIBRARY);
+        run.Start(options);
+        if (options.find("/B") == std::string::npos) {
+            HWND confirm = run.WaitForPage(IDD_REMOVE_CONFIRM);
+            ASSERT_NE(nullptr, confirm);
+            ASSERT_TRUE(ClickButton(SetupRun::NavigationBar(confirm), IDC_NEXT));
+        }
+        ASSERT_NE("(not started)", Recorded(main + "pelto.exe"));
+        // The page cannot answer while it waits: found by its caption.
+        HWND removing = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (removing = run.FindVisibleDialogCaptioned("Pelto Setup")) != nullptr; }));
+        meanwhile(removing);
+        fs::remove(main + "pelto.exe.hold");
+    }
+    void AnswerExitQuestion(const char* label)
+    {
+        HWND question = run.WaitForDialogShowing(AfxLoadString(IDS_CONFIRM_EXIT_SETUP));
+        ASSERT_NE(nullptr, question);
+        ASSERT_TRUE(SetupRun::ClickButtonLabelled(question, label));
+    }
+    void ExpectFilesRemoved()
+    {
+        EXPECT_FALSE(FileExists(main + "READONLY.DAT"));
+        EXPECT_FALSE(fs::exists(main + "DATA"));
+        EXPECT_EQ(-1, Count("PELTO1.DLL"));
+        EXPECT_EQ(1, Count("PELTO2.DLL"));
+    }
+
     SetupRun run{setup_run::MinimalProfile("PELTO")};
     const std::string main = run.Folder() / "Pelto Test\\";
 };
@@ -175,6 +222,60 @@ TEST_F(RemovalTest, RemovalCancelledOnItsFirstPageLeavesEverything)
     EXPECT_EQ("Pelto", setup_run::RegString(kUninstallKey, "DisplayName"));
     ::Sleep(1000);
     EXPECT_FALSE(FileExists(main + "pelto.exe.args") || FileExists(kSystemDir + "_cleanup.exe.args"));
+}
+
+TEST_F(RemovalTest, EscapeDuringTheRemovalAnsweredNoGoesOnAsIfNothingHappened)
+{
+    RemoveWithTheProgramHeld("/U", [](HWND removing) { PressKey(removing, VK_ESCAPE); });
+    AnswerExitQuestion("&No");
+    HWND removed = run.WaitForPage(IDD_REMOVED);
+    ASSERT_NE(nullptr, removed);
+    ASSERT_TRUE(ClickButton(removed, IDOK));
+    EXPECT_EQ(0, run.ExitCode());
+
+    ExpectFilesRemoved();
+    EXPECT_EQ("(none)", setup_run::RegString(kAppPathKey, ""));
+    EXPECT_EQ("(none)", setup_run::RegString(kUninstallKey, "DisplayName"));
+    EXPECT_EQ("Successful installation.|1", run.StatusReport());
+    EXPECT_NE("(not started)", Recorded(kSystemDir + "_cleanup.exe"));
+}
+
+TEST_F(RemovalTest, EscapeDuringTheRemovalAnsweredYesKeepsTheEntriesAndStartsNoCleanUp)
+{
+    RemoveWithTheProgramHeld("/U", [](HWND removing) { PressKey(removing, VK_ESCAPE); });
+    AnswerExitQuestion("&Yes");
+    HWND failed = run.WaitForPage(IDD_FAILED);
+    ASSERT_NE(nullptr, failed);
+    // The removal still runs to its end; the unregistering page never comes.
+    ASSERT_TRUE(WaitUntil([] { return Count("PELTO2.DLL") == 1; }));
+    ASSERT_TRUE(ClickButton(failed, IDOK));
+    EXPECT_EQ(1, run.ExitCode());
+
+    ExpectFilesRemoved();
+    EXPECT_EQ(main + "pelto.exe", setup_run::RegString(kAppPathKey, ""));
+    EXPECT_EQ("Pelto", setup_run::RegString(kUninstallKey, "DisplayName"));
+    EXPECT_EQ("Install failed.|0", run.StatusReport());
+    EXPECT_FALSE(ProgramRunning("_cleanup.exe") || FileExists(kSystemDir + "_cleanup.exe.args"));
+}
+
+// Windows ends the session while the removal runs: it stops before its next
+// file, the run fails without the clean-up program, and the install log,
+// untouched, lets a later removal finish the work.
+TEST_F(RemovalTest, SessionEndDuringTheRemovalStopsItAndALaterRemovalFinishesIt)
+{
+    RemoveWithTheProgramHeld("/U /B", [this](HWND) { ASSERT_TRUE(run.EndSession()); });
+    EXPECT_EQ(1, run.ExitCode());
+    EXPECT_EQ("Install failed.|0", run.StatusReport());
+    EXPECT_FALSE(ProgramRunning("_cleanup.exe") || FileExists(kSystemDir + "_cleanup.exe.args"));
+    EXPECT_TRUE(FileExists(main + "READONLY.DAT")) << "stopped before its first file";
+    EXPECT_EQ(2, Count("PELTO2.DLL"));
+    EXPECT_EQ("Pelto", setup_run::RegString(kUninstallKey, "DisplayName"));
+
+    fs::remove(kSystemDir + "_cleanup.exe.hold");
+    run.Start("/U /B");
+    EXPECT_EQ(0, run.ExitCode());
+    ExpectFilesRemoved();
+    EXPECT_EQ("(none)", setup_run::RegString(kUninstallKey, "DisplayName"));
 }
 
 } // namespace

@@ -76,6 +76,8 @@ SetupRun::SetupRun(const std::string& profile)
 SetupRun::~SetupRun()
 {
     m_process.reset();  // ends a program still running before its folder goes
+    if (m_bStatusDirectorySet)
+        ::SetEnvironmentVariableA("ISMIF32_STATUS_DIR", nullptr);
 }
 
 void SetupRun::Start(const std::string& arguments)
@@ -143,6 +145,69 @@ long SetupRun::ExitCode() const
     if (!m_process->WaitForExit(&code))
         return -1;
     return static_cast<long>(code);
+}
+
+namespace {
+
+struct BackgroundSearch {
+    DWORD processId;
+    HWND found;
+};
+
+// The framework's window classes are named "Pelto:..."; the pages are dialogs.
+BOOL CALLBACK FindBackground(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<BackgroundSearch*>(param);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process == search->processId && ClassName(window).rfind("Pelto:", 0) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND SetupRun::BackgroundWindow() const
+{
+    BackgroundSearch search{m_process->Id(), nullptr};
+    ::EnumWindows(FindBackground, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool SetupRun::EndSession() const
+{
+    HWND background = BackgroundWindow();
+    return background && ::SendNotifyMessageA(background, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF) &&
+           ::SendNotifyMessageA(background, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+}
+
+void SetupRun::UseStatusLibrary(const std::string& library, const std::string& programFolder)
+{
+    const std::string folder = programFolder.empty() ? m_dir.Path() : programFolder;
+    if (!::CopyFileA(WindowsPath(library).c_str(), (folder + "ismif32.dll").c_str(), FALSE))
+        throw std::runtime_error("cannot copy the status library");
+    ::DeleteFileA((m_dir / "pelto.mif").c_str());
+    // The program started next inherits it.
+    ::SetEnvironmentVariableA("ISMIF32_STATUS_DIR", m_dir.Path().c_str());
+    m_bStatusDirectorySet = true;
+}
+
+std::string SetupRun::StatusReport() const
+{
+    const std::string path = m_dir / "pelto.mif";
+    if (!FileExists(path))
+        return "(none)";
+    const std::string report = ReadFileBytes(path);
+    const auto field = [&report](const std::string& key) {
+        const std::size_t start = report.find("\n" + key + "=");
+        if (start == std::string::npos)
+            return std::string("?");
+        const std::size_t value = start + key.size() + 2;
+        return report.substr(value, report.find_first_of("\r\n", value) - value);
+    };
+    return field("statusText") + "|" + field("success");
 }
 
 std::string RegString(const char* key, const char* name)

@@ -50,11 +50,29 @@ public:
     static bool ClickButtonLabelled(HWND dialog, const std::string& label);
     // The exit code, or -1 when the program did not end in time.
     long ExitCode() const;
+
+    // The running program's background window (its only top-level window
+    // that is no dialog), or null.
+    HWND BackgroundWindow() const;
+    // Windows ends the session: WM_QUERYENDSESSION, then WM_ENDSESSION with
+    // TRUE, are queued for the background window without waiting for them,
+    // so the program handles them the next time it looks at its messages,
+    // wherever it is. False when there is no background window.
+    bool EndSession() const;
+
+    // The stand-in status library `library` beside the program that is
+    // started next (INSTALL.EXE of the run's folder, or the one in
+    // `programFolder`), writing its report into the run's folder; an earlier
+    // report goes.
+    void UseStatusLibrary(const std::string& library, const std::string& programFolder = {});
+    // The report's text and success flag ("Install failed.|0"), or "(none)".
+    std::string StatusReport() const;
     bool IsRunning() const { return m_process && m_process->IsRunning(); }
 
 private:
     TempDir m_dir;
     std::unique_ptr<ui_probe::TestProcess> m_process;
+    bool m_bStatusDirectorySet = false;
 };
 
 } // namespace setup_run

@@ -4,12 +4,15 @@
 #include "SetupRun.h"
 
 #include "fw/Strings.h"
+#include "install/TestFiles.h"
 #include "res/resource.h"
 #include "support/DdeTestServer.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -56,6 +59,39 @@ protected:
     }
     // The folder of the run, in Windows form, joined with `name`.
     std::string InRunFolder(const std::string& name) const { return run.Folder() / name; }
+    // From the welcome page through the destination (a folder of the run's)
+    // and the group page, with the group name box set to `group` unless it
+    // is null, to the page that ends the run.
+    HWND WalkToTheEnd(int lastPage, const char* group = nullptr)
+    {
+        run.Start();
+        HWND welcome = run.WaitForPage(IDD_WELCOME);
+        if (!welcome)
+            return nullptr;
+        Next(welcome);
+        HWND directory = run.WaitForPage(IDD_DIRECTORY);
+        if (!directory)
+            return nullptr;
+        SetLocation(directory, InRunFolder("Pelto"));
+        Next(directory);
+        HWND groupPage = run.WaitForPage(IDD_GROUP);
+        if (!groupPage)
+            return nullptr;
+        if (group)
+            ::SendMessageA(::GetDlgItem(groupPage, IDC_GROUP_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(group));
+        Next(groupPage);
+        return run.WaitForPage(lastPage);
+    }
+    // The interactive removal of what the log records, to its last page.
+    HWND RemoveToTheEnd()
+    {
+        run.Start("/U");
+        HWND confirm = run.WaitForPage(IDD_REMOVE_CONFIRM);
+        if (!confirm)
+            return nullptr;
+        Next(confirm);
+        return run.WaitForPage(IDD_REMOVED);
+    }
 
     SetupRun run;
 };
@@ -96,6 +132,7 @@ TEST_F(WizardTest, WalksForwardAndBackPassingOverTheProfilePage)
 
 TEST_F(WizardTest, CancelAskedNoStaysAndYesEndsOnTheFailurePage)
 {
+    run.UseStatusLibrary(PELTO_STATUS_LIBRARY);
     run.Start();
     Next(run.WaitForPage(IDD_WELCOME));
     HWND directory = run.WaitForPage(IDD_DIRECTORY);
@@ -112,6 +149,7 @@ TEST_F(WizardTest, CancelAskedNoStaysAndYesEndsOnTheFailurePage)
     EXPECT_FALSE(IsWindowVisible(directory));
     PressKey(failed, VK_ESCAPE);
     EXPECT_EQ(1, run.ExitCode()) << "Escape ends the run from the failure page, which failed";
+    EXPECT_EQ("Install failed.|0", run.StatusReport());
 }
 
 TEST_F(WizardTest, NestedNewDirectoryIsCreatedWithoutAQuestion)
@@ -262,6 +300,143 @@ TEST_F(DamagedProfileTest, IsReportedAndEndsOnTheFailurePage)
     HWND failed = run.WaitForPage(IDD_FAILED);
     ASSERT_NE(nullptr, failed);
     ASSERT_TRUE(ClickButton(failed, IDOK));
+    EXPECT_EQ(1, run.ExitCode());
+}
+
+// Windows ends the session while the program waits on a page: the process
+// ends at once, through its exit steps; a run before its final page has
+// failed, one on its final page keeps its outcome.
+TEST_F(WizardTest, SessionEndOnAPageEndsTheProcessFailedBeforeTheFinalPage)
+{
+    run.UseStatusLibrary(PELTO_STATUS_LIBRARY);
+    run.Start();
+    Next(run.WaitForPage(IDD_WELCOME));
+    ASSERT_NE(nullptr, run.WaitForPage(IDD_DIRECTORY));
+    ASSERT_TRUE(run.EndSession());
+    EXPECT_EQ(1, run.ExitCode());
+    EXPECT_EQ("Install failed.|0", run.StatusReport());
+
+    run.UseStatusLibrary(PELTO_STATUS_LIBRARY);
+    ASSERT_NE(nullptr, WalkToTheEnd(IDD_FINISHED));
+    ASSERT_TRUE(run.EndSession());
+    EXPECT_EQ(0, run.ExitCode());
+    EXPECT_EQ("Successful installation.|1", run.StatusReport());
+}
+
+// The pages that end a run end it with Enter (their default button) and
+// with Escape alike, and the outcome stays.
+TEST_F(WizardTest, FinalPagesEndTheRunOnEnterAndOnEscape)
+{
+    for (UINT key : {VK_RETURN, VK_ESCAPE}) {
+        SCOPED_TRACE(key == VK_RETURN ? "Enter" : "Escape");
+        HWND finished = WalkToTheEnd(IDD_FINISHED);
+        ASSERT_NE(nullptr, finished);
+        PressKey(finished, key);
+        EXPECT_EQ(0, run.ExitCode());
+        HWND removed = RemoveToTheEnd();
+        ASSERT_NE(nullptr, removed);
+        PressKey(removed, key);
+        EXPECT_EQ(0, run.ExitCode());
+    }
+}
+
+// An older copy of the profile's plain file, held open, makes the run end on
+// the restart page. Enter there is Finish, as Escape is, and Windows is not
+// restarted: the replacement still waits for the next start.
+class RestartPageTest : public WizardTest {
+protected:
+    RestartPageTest()
+        : WizardTest(setup_run::MinimalProfile(kMainName) + "[Program]\r\nREADME.TXT=3|0|0|1|0|\r\n")
+    {
+    }
+    void SetUp() override
+    {
+        WriteFileBytes(InRunFolder("README.TXT"), "new");
+        std::filesystem::create_directory(InRunFolder("Pelto"));
+        WriteFileBytes(held, "old");
+        SetModifiedTime(held, 800000000);
+    }
+    // The renames Windows keeps for its next start name the held file.
+    bool ReplacementWaits() const
+    {
+        char renames[16384] = {};
+        DWORD size = sizeof renames;
+        const char key[] = "System\\CurrentControlSet\\Control\\Session Manager";
+        const LSTATUS read = ::RegGetValueA(HKEY_LOCAL_MACHINE, key, "PendingFileRenameOperations",
+                                            RRF_RT_REG_MULTI_SZ, nullptr, renames, &size);
+        if (read != ERROR_SUCCESS)
+            return false;
+        for (const char* name = renames; *name; name += std::strlen(name) + 1)
+            if (EqualNoCase(name, "!\\??\\" + held) || EqualNoCase(name, "\\??\\" + held))
+                return true;
+        return false;
+    }
+    static bool EqualNoCase(const std::string& a, const std::string& b)
+    {
+        return a.size() == b.size() && ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(),
+                                                         -1) == CSTR_EQUAL;
+    }
+
+    const std::string held = InRunFolder("Pelto\\README.TXT");
+};
+
+TEST_F(RestartPageTest, EnterAndEscapeFinishWithoutRestarting)
+{
+    CHeldOpen holder(held);
+    ASSERT_TRUE(holder.IsHolding());
+    for (UINT key : {VK_RETURN, VK_ESCAPE}) {
+        SCOPED_TRACE(key == VK_RETURN ? "Enter" : "Escape");
+        HWND restart = WalkToTheEnd(IDD_RESTART);
+        ASSERT_NE(nullptr, restart);
+        EXPECT_EQ(IDC_FINISH_NO_RESTART, LOWORD(::SendMessageA(restart, DM_GETDEFID, 0, 0)));
+        EXPECT_EQ(::GetDlgItem(restart, IDC_FINISH_NO_RESTART), FocusWindow(restart));
+        PressKey(restart, key);
+        EXPECT_EQ(0, run.ExitCode());
+        EXPECT_EQ("old", ReadFileBytes(held));
+        EXPECT_TRUE(ReplacementWaits());
+    }
+}
+
+// No group name (a cleared box, or blanks) is the product's own group, and
+// a typed one loses the blanks around it; the install log keeps the group
+// for the removal.
+TEST_F(WizardTest, GroupNameWithoutTextIsTheProductsOwnAndGoesIntoTheLog)
+{
+    char windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string log = std::string(windows) + "\\pelto.log";
+    const std::pair<const char*, const char*> cases[] = {{"", "Pelto"}, {" \t ", "Pelto"}, {"  Tools\t", "Tools"}};
+    for (const auto& [typed, group] : cases) {
+        SCOPED_TRACE(std::string("typed '") + typed + "'");
+        HWND finished = WalkToTheEnd(IDD_FINISHED, typed);
+        ASSERT_NE(nullptr, finished);
+        ASSERT_TRUE(ClickButton(finished, IDOK));
+        EXPECT_EQ(0, run.ExitCode());
+        char recorded[256] = {};
+        ::GetPrivateProfileStringA("Program group", "Name", "(none)", recorded, sizeof recorded, log.c_str());
+        EXPECT_EQ(group, std::string(recorded));
+    }
+}
+
+// A prefix whose C: is a CD-ROM drive and whose D: is a fixed disk
+// (CTest's FirstFixedDiskTest): the destination is proposed on D:.
+TEST(FirstFixedDiskTest, DestinationIsProposedOnTheFirstFixedDisk)
+{
+    if (::GetDriveTypeA("C:\\") == DRIVE_FIXED || ::GetDriveTypeA("D:\\") != DRIVE_FIXED)
+        GTEST_SKIP() << "C: is a fixed disk here, or D: is none (CTest's FirstFixedDiskTest makes them)";
+    SetupRun run(setup_run::MinimalProfile(kMainName));
+    run.Start();
+    HWND welcome = run.WaitForPage(IDD_WELCOME);
+    ASSERT_NE(nullptr, welcome);
+    ASSERT_TRUE(ClickButton(SetupRun::NavigationBar(welcome), IDC_NEXT));
+    HWND directory = run.WaitForPage(IDD_DIRECTORY);
+    ASSERT_NE(nullptr, directory);
+    EXPECT_EQ(std::string("D:\\") + kMainName, ControlText(directory, IDC_LOCATION));
+    ASSERT_TRUE(ClickButton(SetupRun::NavigationBar(directory), IDCANCEL));
+    HWND question = run.WaitForDialogShowing(AfxLoadString(IDS_CONFIRM_EXIT_SETUP));
+    ASSERT_NE(nullptr, question);
+    ASSERT_TRUE(SetupRun::ClickButtonLabelled(question, "&Yes"));
+    ASSERT_TRUE(ClickButton(run.WaitForPage(IDD_FAILED), IDOK));
     EXPECT_EQ(1, run.ExitCode());
 }
 

@@ -2,7 +2,9 @@
    clean-up program): writes the command line it was started with and its
    current directory, one a line, to a file named after itself with ".args"
    appended ('C:\PELTO\pelto.exe.args'), and ends at once. The file appears
-   whole: it is written under another name first. */
+   whole: it is written under another name first. While a file named after
+   itself with ".hold" appended exists, it waits before it ends (at most a
+   minute), so that whoever waits for it waits until the test lets go. */
 #include <string.h>
 #include <windows.h>
 
@@ -35,5 +37,12 @@ int main(void)
     CloseHandle(file);
     if (!written || !MoveFileExA(scratch, path, MOVEFILE_REPLACE_EXISTING))
         return 5;
+
+    char hold[MAX_PATH + 16];
+    GetModuleFileNameA(NULL, hold, MAX_PATH);
+    strcat(hold, ".hold");
+    const DWORD start = GetTickCount();
+    while (GetFileAttributesA(hold) != INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 60000)
+        Sleep(10);
     return 0;
 }
