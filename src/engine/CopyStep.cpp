@@ -67,7 +67,7 @@ BOOL CCopyStep::CopyItems()
 void CCopyStep::ReservePlainFiles()
 {
     for (const auto& item : m_run.m_archiveItems) {
-        if (item->IsSelected() && item->m_nKind == CArchiveItem::kPlainFile)
+        if (item->IsSelected() && item->m_nKind == ItemLine::kPlainFile)
             ReserveLine(m_log.Reservations(), m_run.m_destinations, *item->m_pGroup, item->m_strName, item->m_nDest);
     }
 }
@@ -80,7 +80,7 @@ void CCopyStep::RecordAhead(CInstallFile& file)
     ILogLines& reserved = m_log.Reservations();
     WriteInstalledFile(reserved, item->m_pGroup->m_strKey, file.m_finalPath.GetFileName(), file.Header().destination,
                        FALSE, FALSE);
-    if (item->m_nKind == CArchiveItem::kArchive) {
+    if (item->m_nKind == ItemLine::kArchive) {
         item->VisitFollowingMembers(file, [&](const CMemberFile& member) {
             ReserveLine(reserved, m_run.m_destinations, *item->m_pGroup, member.GetName(),
                         member.Header().destination);

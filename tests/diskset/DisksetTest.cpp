@@ -188,16 +188,46 @@ TEST_F(DisksetFixture, ProfileDescribesTheSet)
     EXPECT_NE(std::string::npos, bytes.find("[destinations]\r\n0=\\PELTO||\r\n"));
 }
 
-TEST_F(DisksetFixture, SameInputsGiveTheSameBytes)
+// Members are packed and archives read back on several threads: the set and
+// the report are the same as on one, and so is the first fault of several.
+TEST_F(DisksetFixture, SameInputsGiveTheSameBytesOnAnyNumberOfThreads)
 {
-    ASSERT_EQ(0, Build(Layout("DisketteSize=16384"), "one").status);
-    ASSERT_EQ(0, Build(Layout("DisketteSize=16384"), "two").status);
+    std::string items = "[items]\nREADME.TXT=file|Main|SMALL.TXT|0\nDATA.Z1=archive|Main|\nMORE.Z1=archive|Main|\n"
+                        "[DATA.Z1]\n";
+    for (int i = 0; i < 12; ++i) {
+        WriteFileBytes(dir / ("src/F" + std::to_string(i) + ".TXT"), SampleBytes(3000 + 500 * i, 10 + i, i % 2));
+        items += "F" + std::to_string(i) + ".TXT=F" + std::to_string(i) + ".TXT\n";
+        if (i == 5)
+            items += "[MORE.Z1]\n";
+    }
+    const Outcome one = Build(Layout("DisketteSize=16384", items), "one", {"--jobs", "1"});
+    ASSERT_EQ(0, one.status) << one.err;
+    const Outcome many = Build(Layout("DisketteSize=16384", items), "many", {"--jobs", "5"});
+    ASSERT_EQ(0, many.status) << many.err;
+    const auto withoutFolder = [](std::string text, const std::string& folder) {
+        for (std::size_t at; (at = text.find(folder)) != std::string::npos;)
+            text.erase(at, folder.size());
+        return text;
+    };
+    EXPECT_EQ(withoutFolder(one.out, "one"), withoutFolder(many.out, "many"));
+    std::size_t files = 0;
     for (const auto& entry : fs::recursive_directory_iterator(dir / "one")) {
         if (!entry.is_regular_file())
             continue;
+        ++files;
         const fs::path relative = fs::relative(entry.path(), dir / "one");
-        EXPECT_EQ(ReadFileBytes(entry.path().string()), ReadFileBytes((fs::path(dir / "two") / relative).string()))
+        EXPECT_EQ(ReadFileBytes(entry.path().string()), ReadFileBytes((fs::path(dir / "many") / relative).string()))
             << relative;
+    }
+    EXPECT_GT(files, 6u);
+
+    fs::remove(dir / "src/F2.TXT");
+    fs::remove(dir / "src/F9.TXT");
+    for (const char* jobs : {"1", "5"}) {
+        const Outcome failed = Build(Layout("DisketteSize=16384", items), "failed", {"--jobs", jobs});
+        EXPECT_EQ(1, failed.status);
+        EXPECT_NE(std::string::npos, failed.err.find("/src/F2.TXT' not found")) << failed.err;
+        EXPECT_EQ(std::string::npos, failed.err.find("F9")) << failed.err;
     }
 }
 

@@ -11,14 +11,15 @@
 namespace {
 
 const char kUsage[] =
-    "usage: diskset build LAYOUT OUTDIR [--setup PROGRAM] [--diskette-size BYTES] [--images] [--force]\n"
+    "usage: diskset build LAYOUT OUTDIR [--setup PROGRAM] [--diskette-size BYTES] [--images] [--jobs N] [--force]\n"
     "       diskset list ARCHIVE\n"
     "       diskset test DIR\n"
     "       diskset extract ARCHIVE OUTDIR [--force]\n"
     "\n"
     "build    makes the diskette set described by LAYOUT in OUTDIR (folders DISK01, DISK02, ...),\n"
     "         reads it back and compares it with the sources before it reports success;\n"
-    "         --images also writes each diskette as a FAT12 image DISK01.img, ... (with mtools)\n"
+    "         --images also writes each diskette as a FAT12 image DISK01.img, ... (with mtools);\n"
+    "         --jobs N packs and reads back on N threads (one per processor unless given)\n"
     "list     shows the members of an archive, following its volumes onto later diskettes\n"
     "test     expands every archive of a diskette set (folders or images) and checks every member\n"
     "extract  expands the members of an archive into a folder\n";
@@ -36,6 +37,7 @@ struct Options {
     std::int64_t disketteSize = 0;
     bool force = false;
     bool images = false;
+    std::int64_t jobs = 0;  // none given
 };
 
 // Empty when the options are fine, else the usage problem.
@@ -50,7 +52,7 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
             if (command != "build")
                 return arg + " belongs to build";
             options.images = true;
-        } else if (arg == "--setup" || arg == "--diskette-size") {
+        } else if (arg == "--setup" || arg == "--diskette-size" || arg == "--jobs") {
             if (i + 1 == args.size())
                 return arg + " needs a value";
             const std::string& value = args[++i];
@@ -58,7 +60,9 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
                 return arg + " belongs to build";
             if (arg == "--setup")
                 options.setup = value;
-            else if (!ParseInteger(value, options.disketteSize, 1, 2147483647))
+            else if (arg == "--jobs" && !ParseInteger(value, options.jobs, 1, 64))
+                return "--jobs needs a number of threads from 1 to 64";
+            else if (arg == "--diskette-size" && !ParseInteger(value, options.disketteSize, 1, 2147483647))
                 return "--diskette-size needs a number of bytes";
         } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
             return "unknown option " + arg;
@@ -77,7 +81,10 @@ int RunCommand(const std::string& command, const Options& options, std::ostream&
             return Usage(err, "build needs LAYOUT and OUTDIR");
         CLayout layout;
         layout.Load(operands[0], options.setup, options.disketteSize);
-        CSetBuilder(layout, operands[1], options.force, out, options.images).Build();
+        CSetBuilder builder(layout, operands[1], options.force, out, options.images);
+        if (options.jobs > 0)
+            builder.SetThreads(static_cast<unsigned>(options.jobs));
+        builder.Build();
         return 0;
     }
     if (command == "list") {

@@ -1,6 +1,7 @@
 #include "SetBuilder.h"
 
 #include "DisketteSet.h"
+#include "Parallel.h"
 #include "FatImage.h"
 #include "SetReader.h"
 #include "SetupProgram.h"
@@ -12,6 +13,8 @@
 #include "rules/ProfileRecords.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -179,7 +182,7 @@ std::string UtcText(std::int64_t time)
 CSetBuilder::CSetBuilder(const CLayout& layout, std::string outDir, bool replaceAnything, std::ostream& out,
                          bool images)
     : m_layout(layout), m_outDir(std::move(outDir)), m_bReplaceAnything(replaceAnything), m_bImages(images),
-      m_out(out)
+      m_out(out), m_nThreads(DefaultThreads())
 {
     while (m_outDir.size() > 1 && (m_outDir.back() == '/' || m_outDir.back() == '\\'))
         m_outDir.pop_back();
@@ -237,14 +240,7 @@ void CSetBuilder::Build()
         throw CInputError(m_partial + ": cannot be created: " + error.message());
     try {
         NameSetupFiles();
-        int workFiles = 0;
-        m_items.clear();
-        for (const LayoutItem& layoutItem : m_layout.m_items) {
-            Item item;
-            item.layout = &layoutItem;
-            Pack(item, workFiles);
-            m_items.push_back(std::move(item));
-        }
+        PackAll();
         PlanWithProfile();
         WriteSet();
         Verify();
@@ -312,27 +308,94 @@ void CSetBuilder::PlanWithProfile()
     }
 }
 
-void CSetBuilder::Pack(Item& item, int& workFiles)
+void CSetBuilder::PackAll()
+{
+    // One task per member of an archive, and one per plain file, in the
+    // layout's order.
+    struct Task {
+        std::size_t item;
+        std::size_t member;  // of the archive; none for a plain file
+    };
+    constexpr std::size_t kNoMember = static_cast<std::size_t>(-1);
+    m_items.clear();
+    std::vector<Task> tasks;
+    std::vector<std::size_t> firstTask;  // per item
+    for (const LayoutItem& layoutItem : m_layout.m_items) {
+        Item item;
+        item.layout = &layoutItem;
+        firstTask.push_back(tasks.size());
+        if (layoutItem.kind == LayoutItem::Kind::file) {
+            tasks.push_back({m_items.size(), kNoMember});
+        } else {
+            item.members.resize(layoutItem.members.size());
+            for (std::size_t m = 0; m < layoutItem.members.size(); ++m)
+                tasks.push_back({m_items.size(), m});
+        }
+        m_items.push_back(std::move(item));
+    }
+    firstTask.push_back(tasks.size());
+
+    std::atomic<std::size_t> failedTask{tasks.size()};  // the first in order that failed
+    try {
+        RunInOrderOfFailure(tasks.size(), m_nThreads, [&](std::size_t index) {
+            const Task& task = tasks[index];
+            Item& item = m_items[task.item];
+            try {
+                if (task.member == kNoMember)
+                    CheckPlainFile(item);
+                else
+                    item.members[task.member] =
+                        PackMember(item.layout->members[task.member], static_cast<int>(index) + 1);
+            } catch (...) {
+                std::size_t seen = failedTask.load();
+                while (index < seen && !failedTask.compare_exchange_weak(seen, index)) {
+                }
+                throw;
+            }
+        });
+    } catch (...) {
+        // One item after the other, the archives before the failed task's
+        // item would have been laid out, and refused, first.
+        const std::size_t failed = failedTask.load();
+        for (std::size_t i = 0; failed < tasks.size() && i < failed; ++i) {
+            const std::size_t item = tasks[i].item;
+            if (item == tasks[failed].item)
+                break;
+            if (firstTask[item + 1] == i + 1 && m_items[item].layout->kind != LayoutItem::Kind::file)
+                LayOutArchive(m_items[item]);
+        }
+        throw;
+    }
+    for (Item& item : m_items) {
+        for (const Member& member : item.members)
+            if (!member.warning.empty())
+                m_out << "warning: " << member.warning << "\n";
+        if (item.layout->kind != LayoutItem::Kind::file)
+            LayOutArchive(item);
+    }
+}
+
+void CSetBuilder::CheckPlainFile(Item& item) const
 {
     const LayoutItem& layoutItem = *item.layout;
-    if (layoutItem.kind == LayoutItem::Kind::file) {
-        if (!fs::is_regular_file(layoutItem.source))
-            throw CInputError(m_layout.Where(layoutItem.line) + "source file '" + layoutItem.source + "' not found");
-        item.size = SizeOf(layoutItem.source);
-        if (item.size > 2147483647)
-            throw CInputError(m_layout.Where(layoutItem.line) + "'" + layoutItem.source +
-                              "' is larger than the 2 GB a profile line can give");
-        return;
-    }
+    if (!fs::is_regular_file(layoutItem.source))
+        throw CInputError(m_layout.Where(layoutItem.line) + "source file '" + layoutItem.source + "' not found");
+    item.size = SizeOf(layoutItem.source);
+    if (item.size > 2147483647)
+        throw CInputError(m_layout.Where(layoutItem.line) + "'" + layoutItem.source +
+                          "' is larger than the 2 GB a profile line can give");
+}
+
+void CSetBuilder::LayOutArchive(Item& item) const
+{
+    const LayoutItem& layoutItem = *item.layout;
     std::uint64_t offset = 0;
-    for (const LayoutMember& layoutMember : layoutItem.members) {
-        Member member = PackMember(layoutMember, workFiles);
+    for (Member& member : item.members) {
         member.headerAt = offset;
         member.dataAt = offset + kHeaderSize;
         member.dataEnd = member.dataAt + member.header.packedSize;
         offset = member.dataEnd;
         item.size += member.header.size;
-        item.members.push_back(std::move(member));
     }
     item.streamLength = offset;
     if (item.size > 2147483647)
@@ -343,7 +406,7 @@ void CSetBuilder::Pack(Item& item, int& workFiles)
                           "' has more members than a profile line can count (32767)");
 }
 
-CSetBuilder::Member CSetBuilder::PackMember(const LayoutMember& layoutMember, int& workFiles) const
+CSetBuilder::Member CSetBuilder::PackMember(const LayoutMember& layoutMember, int workFile) const
 {
     Member member;
     member.layout = &layoutMember;
@@ -356,7 +419,7 @@ CSetBuilder::Member CSetBuilder::PackMember(const LayoutMember& layoutMember, in
 
     CMultiFile source;
     source.OpenRead(layoutMember.source);
-    PackData(source, member, workFiles);
+    PackData(source, member, workFile);
     if (source.m_nBytesRead > 0xFFFFFFFFll)
         throw CInputError(where + "'" + layoutMember.source + "' is larger than the 4 GB a member can hold");
     MemberHeader& h = member.header;
@@ -368,14 +431,14 @@ CSetBuilder::Member CSetBuilder::PackMember(const LayoutMember& layoutMember, in
     h.SetComment(layoutMember.comment);
     h.destination = layoutMember.destination;
     h.attributes = layoutMember.attributes;
-    h.modifiedTime = MemberTime(layoutMember, status);
+    h.modifiedTime = MemberTime(layoutMember, status, member.warning);
     return member;
 }
 
 // Reads the whole source, packed by zlib into a work file when the layout
 // asks for it and zlib makes it smaller; otherwise the member is stored as
 // the source holds it.
-void CSetBuilder::PackData(CMultiFile& source, Member& member, int& workFiles) const
+void CSetBuilder::PackData(CMultiFile& source, Member& member, int workFile) const
 {
     MemberHeader& h = member.header;
     h.method = METHOD_COPY;
@@ -386,7 +449,7 @@ void CSetBuilder::PackData(CMultiFile& source, Member& member, int& workFiles) c
         }
         return;
     }
-    const std::string packedPath = Join(m_work, "packed-" + std::to_string(++workFiles));
+    const std::string packedPath = Join(m_work, "packed-" + std::to_string(workFile));
     CBuildFile packed;
     packed.OpenWrite(packedPath);
     CZLibCodec codec;
@@ -401,7 +464,8 @@ void CSetBuilder::PackData(CMultiFile& source, Member& member, int& workFiles) c
     }
 }
 
-std::int32_t CSetBuilder::MemberTime(const LayoutMember& layoutMember, const CFileStatus& status) const
+std::int32_t CSetBuilder::MemberTime(const LayoutMember& layoutMember, const CFileStatus& status,
+                                     std::string& warning) const
 {
     switch (m_layout.m_timeMode) {
     case CLayout::TimeMode::none:
@@ -413,8 +477,8 @@ std::int32_t CSetBuilder::MemberTime(const LayoutMember& layoutMember, const CFi
     }
     if (status.m_mtime > 0 && status.m_mtime <= 2147483647)
         return static_cast<std::int32_t>(status.m_mtime);
-    m_out << "warning: " << m_layout.Where(layoutMember.line) << "the time of '" << layoutMember.source
-          << "' does not fit the archive's 32-bit time; the file keeps the time it is installed at\n";
+    warning = m_layout.Where(layoutMember.line) + "the time of '" + layoutMember.source +
+              "' does not fit the archive's 32-bit time; the file keeps the time it is installed at";
     return 0;
 }
 
@@ -797,18 +861,28 @@ void CSetBuilder::Verify() const
     }
     if (!m_setupName.empty() && !SameContents(m_layout.m_setupProgram, OnDisk(1, m_setupName)))
         throw CInputError("verification: the copy of the setup program differs from " + m_layout.m_setupProgram);
-    for (const Item& item : m_items) {
-        if (item.layout->kind == LayoutItem::Kind::file) {
-            if (!SameContents(item.layout->source, OnDisk(item.disk, item.layout->name)))
-                throw CInputError("verification: " + OnDisk(item.disk, item.layout->name) + " differs from " +
-                                  item.layout->source);
-        } else {
-            VerifyArchive(item);
-        }
-    }
+    RunInOrderOfFailure(m_items.size(), m_nThreads,
+                        [this](std::size_t index) { VerifyItem(m_items[index], index); });
 }
 
-void CSetBuilder::VerifyArchive(const Item& item) const
+void CSetBuilder::VerifyItem(const Item& item, std::size_t index) const
+{
+    if (item.layout->kind == LayoutItem::Kind::file) {
+        if (!SameContents(item.layout->source, OnDisk(item.disk, item.layout->name)))
+            throw CInputError("verification: " + OnDisk(item.disk, item.layout->name) + " differs from " +
+                              item.layout->source);
+        return;
+    }
+    // Each archive expands its members in a work folder of its own.
+    const std::string workDir = Join(m_work, "verify-" + std::to_string(index + 1));
+    std::error_code error;
+    fs::create_directories(workDir, error);
+    if (error)
+        throw CInputError(workDir + ": cannot be created: " + error.message());
+    VerifyArchive(item, workDir);
+}
+
+void CSetBuilder::VerifyArchive(const Item& item, const std::string& workDir) const
 {
     const std::string first = OnDisk(item.volumes.front().disk, item.volumes.front().name);
     CSetArchive archive;
@@ -816,7 +890,7 @@ void CSetBuilder::VerifyArchive(const Item& item) const
     bool inMember = false;
     std::size_t index = 0;
     try {
-        const int count = ExpandArchive(archive, first, m_work, member, inMember, [&](const ExpandedMember& m) {
+        const int count = ExpandArchive(archive, first, workDir, member, inMember, [&](const ExpandedMember& m) {
             if (index >= item.members.size())
                 throw CInputError("verification: " + first + " holds more members than written");
             const Member& planned = item.members[index++];

@@ -28,6 +28,10 @@ public:
     // Throws CInputError or the framework's exceptions; nothing of OUTDIR
     // changes then.
     void Build();
+    // Members are packed, and archives read back, on this many threads (at
+    // least one; one per processor unless set). The set is the same byte for
+    // byte however many there are, and so is the first failure reported.
+    void SetThreads(unsigned threads) noexcept { m_nThreads = threads ? threads : 1; }
 
 private:
     struct Member {
@@ -35,6 +39,7 @@ private:
         MemberHeader header;
         std::string packedPath;  // the packed data: a work file, or the source when copied
         std::uint64_t headerAt = 0, dataAt = 0, dataEnd = 0;  // offsets in the logical stream
+        std::string warning;  // for the build's output, in the order of the members
     };
     struct Volume {
         int disk = 0;
@@ -57,11 +62,14 @@ private:
     // Refuses a Windows program without the run-from-swap flags.
     void CheckSetupProgram() const;
 
-    // Packing: every member of an archive, or a plain file's size.
-    void Pack(Item& item, int& workFiles);
-    Member PackMember(const LayoutMember& layoutMember, int& workFiles) const;
-    void PackData(CMultiFile& source, Member& member, int& workFiles) const;
-    std::int32_t MemberTime(const LayoutMember& layoutMember, const CFileStatus& status) const;
+    // Packing: every member of every archive, on the build's threads, or a
+    // plain file's size; then each archive's stream laid out in order.
+    void PackAll();
+    void CheckPlainFile(Item& item) const;
+    void LayOutArchive(Item& item) const;
+    Member PackMember(const LayoutMember& layoutMember, int workFile) const;
+    void PackData(CMultiFile& source, Member& member, int workFile) const;
+    std::int32_t MemberTime(const LayoutMember& layoutMember, const CFileStatus& status, std::string& warning) const;
 
     // Planning: the items on the diskettes in order, archives cut into volumes.
     void PlanWithProfile();
@@ -89,7 +97,8 @@ private:
     void WriteVolumes(const Item& item) const;
     void StampPlainFile(const Item& item) const;
     void Verify() const;
-    void VerifyArchive(const Item& item) const;
+    void VerifyItem(const Item& item, std::size_t index) const;
+    void VerifyArchive(const Item& item, const std::string& workDir) const;
     void CheckImagesPossible() const;
     void WriteImages() const;
     void VerifyImage(int disk, const DisketteImageSpec& spec) const;
@@ -112,6 +121,7 @@ private:
     bool m_bReplaceAnything;
     bool m_bImages;
     std::ostream& m_out;
+    unsigned m_nThreads;
 
     std::string m_setupName;
     std::string m_profileName;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <iomanip>
 #include <memory>
+#include <mutex>
 
 namespace fs = std::filesystem;
 
@@ -109,6 +110,9 @@ bool CSetArchive::FindNextVolume(const std::string& name, std::string& path)
 
 std::string DescribeException(const CException& e)
 {
+    // The message is prepared in the program's shared title and text.
+    static std::mutex shared;
+    const std::lock_guard<std::mutex> lock(shared);
     std::unique_ptr<CXException> mapped;
     const auto* own = dynamic_cast<const CXException*>(&e);
     if (!own) {
