@@ -114,6 +114,9 @@ CSetupApp::~CSetupApp() = default;
 
 BOOL CSetupApp::InitInstance()
 {
+    // Quiet from the first moment: a failure of start-up shows nothing either.
+    if (GetSetupOptions(CCommandLine(m_strCmdLine.c_str(), '/')).quiet)
+        AfxSetQuietAnswers(true);
     m_pRun = std::make_unique<CRunState>();
     CRunState& run = *m_pRun;
 
@@ -149,8 +152,6 @@ BOOL CSetupApp::ApplyCommandLine()
     run.m_bQuiet = options.quiet;
     run.m_bIgnoreConditions = options.ignoreConditions;
     run.m_bUninstall = options.uninstall;
-    if (options.quiet)
-        AfxSetQuietAnswers(true);
     if (options.hasRunLog && !OpenRunLog(options))
         return FALSE;
     RecordPromptsInRunLog();
