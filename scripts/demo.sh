@@ -225,7 +225,7 @@ echo "stays and records the removal's events."
 show_state
 
 if [ $gui = no ] && [ -f "$drive_c/SETUP/run.log" ]; then
-    heading "The run log of both runs (C:\\SETUP\\run.log: time, kind, fields, tab-separated)"
+    heading "The run log of both runs, run.log in C:\\SETUP (time, kind, fields; tabs shown as two blanks)"
     tr -d '\r' <"$drive_c/SETUP/run.log" | sed 's/\t/  /g'
 fi
 

@@ -23,6 +23,10 @@ namespace {
 void AppendField(std::string& line, const std::string& field)
 {
     line += '\t';
+    if (field.empty()) {
+        line += '-';
+        return;
+    }
     for (const char c : field)
         line += static_cast<unsigned char>(c) < 32 ? ' ' : c;
 }

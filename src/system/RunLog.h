@@ -7,7 +7,8 @@
 //
 // the time local, as 2026-12-08T14:03:59.123; the kinds and their fields are
 // listed in the README ("The run log"). A field never holds a tab or a line
-// break: every character below 32 becomes a blank. Each line goes to the file
+// break: every character below 32 becomes a blank; an empty field is
+// written as "-". Each line goes to the file
 // in one write at its end, so lines of two runs sharing one log never mix.
 // A log that is not open takes every line and writes nothing.
 #include "fw/Handle.h"

@@ -140,7 +140,7 @@ void CUninstaller::RemoveDestinationDirectories()
     for (const CPathName& directory : directories) {
         const BOOL removed = directory.RemoveDirectory();
         const DWORD error = ::GetLastError();
-        Record(m_pRunLog, {removed ? "directory" : "kept", directory.GetPath(),
-                           removed ? "removed" : SystemError(error)});
+        Record(m_pRunLog, {"directory", directory.GetPath(), removed ? "removed" : "kept",
+                           removed ? "" : SystemError(error)});
     }
 }

@@ -725,7 +725,7 @@ TEST_F(SampleSetupTest, QuietInstallationAndRemovalLogEveryFileAndLeaveTheInvent
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ("start", lines.front()[1]);
     EXPECT_EQ("install", lines.front().back());
-    EXPECT_EQ((std::vector<std::string>{"end", "0", "success", "", ""}),
+    EXPECT_EQ((std::vector<std::string>{"end", "0", "success", "-", "-"}),
               std::vector<std::string>(lines.back().begin() + 1, lines.back().end()));
     const auto installed = LinesOf(lines, "file");
     EXPECT_EQ(files.size(), installed.size());
@@ -816,7 +816,7 @@ TEST_F(SampleSetupTest, QuietRunWithAFileInUseEndsWithTheRestartCode)
     for (const auto& line : LinesOf(lines, "file", "restart"))
         waits = waits || (EqualNoCase(line[3], held.path) && line[4] == "time" && line[6] == "1995-05-09T06:13:20Z");
     EXPECT_TRUE(waits) << "the file waits for the restart, newer by its time";
-    EXPECT_EQ((std::vector<std::string>{"3010", "success", "restart", ""}),
+    EXPECT_EQ((std::vector<std::string>{"3010", "success", "restart", "-"}),
               std::vector<std::string>(lines.back().begin() + 2, lines.back().end()));
 }
 
