@@ -3,9 +3,9 @@
 # (native) from the layout the build staged, with an image of each diskette,
 # lists its main archive across its volumes and tests the whole set, folders
 # and images; then the Windows build of diskset tests the same set under Wine. Then INSTALL.EXE installs Pelto from a copy of the set
-# on drive C, unattended, in a private Wine prefix; the demo shows what was
+# on drive C, quietly (/Q) with a run log (/L:), in a private Wine prefix; the demo shows what was
 # installed, runs the removal command the installation registered and shows
-# what is left.
+# what is left, then the run log of both runs.
 #   scripts/demo.sh [--gui] HOSTDIR WIN64DIR
 # --gui runs the installation and the removal interactively on the display
 # (DISPLAY must be set) and starts Pelto in between. Without it the demo runs
@@ -165,11 +165,11 @@ if [ $gui = yes ]; then
     heading "Installing: wine C:\\SETUP\\DISK01\\INSTALL.EXE (on your display; answer its pages)"
     install_options=""
 else
-    heading "Installing: wine C:\\SETUP\\DISK01\\INSTALL.EXE /B (unattended)"
-    install_options="/B"
+    heading "Installing: wine C:\\SETUP\\DISK01\\INSTALL.EXE /Q /L:C:\\SETUP\\run.log (quiet, with the administrator's run log)"
+    install_options='/Q /L:C:\SETUP\run.log'
 fi
 install_status=0
-# shellcheck disable=SC2086 # no options or one
+# shellcheck disable=SC2086 # the options are words of their own
 wine 'C:\SETUP\DISK01\INSTALL.EXE' $install_options </dev/null >/dev/null 2>&1 || install_status=$?
 echo "INSTALL.EXE${install_options:+ $install_options} ended with exit code $install_status"
 # Setup starts "pelto.exe /install" without waiting for it.
@@ -195,11 +195,11 @@ else
     if [ $gui = yes ]; then
         remove_options="/U"
     else
-        remove_options="/U /B"
+        remove_options='/U /Q /L:C:\SETUP\run.log'
     fi
     heading "Removing: the registered command \"$command\", run as wine $program $remove_options"
     if [ $gui = no ]; then
-        echo "(/B added, so that the removal runs unattended)"
+        echo "(/Q added, so that the removal runs quietly; its lines go to the same run log)"
     fi
     # shellcheck disable=SC2086 # the options are words of their own
     wine "$program" $remove_options </dev/null >/dev/null 2>&1 || remove_status=$?
@@ -223,6 +223,11 @@ echo "What is left after the removal follows. Files of the System directory only
 echo "lose their count of installations under SharedDLLs and stay; the install log"
 echo "stays and records the removal's events."
 show_state
+
+if [ $gui = no ] && [ -f "$drive_c/SETUP/run.log" ]; then
+    heading "The run log of both runs, run.log in C:\\SETUP (time, kind, fields; tabs shown as two blanks)"
+    tr -d '\r' <"$drive_c/SETUP/run.log" | sed 's/\t/  /g'
+fi
 
 echo
 if [ $install_status -ne 0 ] || [ $remove_status -ne 0 ]; then

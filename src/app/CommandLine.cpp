@@ -65,7 +65,9 @@ SetupOptions GetSetupOptions(const CCommandLine& commandLine)
 {
     SetupOptions options;
     commandLine.Get(kOptionSourceDir, options.sourceDir);
-    options.batch = commandLine.Has(kOptionBatch);
+    options.quiet = commandLine.Has(kOptionQuiet);
+    options.batch = commandLine.Has(kOptionBatch) || options.quiet;
+    options.hasRunLog = commandLine.Get(kOptionRunLog, options.runLog);
     options.ignoreConditions = commandLine.Has(kOptionIgnoreConditions);
     options.uninstall = commandLine.Has(kOptionUninstall);
     return options;

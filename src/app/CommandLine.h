@@ -34,14 +34,22 @@ inline constexpr const char kOptionSourceDir[] = "D";        // '/D:dir' source 
 inline constexpr const char kOptionBatch[] = "B";            // unattended
 inline constexpr const char kOptionIgnoreConditions[] = "I"; // go on despite unmet conditions
 inline constexpr const char kOptionUninstall[] = "U";        // removal mode
+inline constexpr const char kOptionQuiet[] = "Q";            // unattended, and no window ever waits
+inline constexpr const char kOptionRunLog[] = "L";           // '/L:file' the run log
 
 struct SetupOptions {
     std::string sourceDir;  // empty: the program's own directory
     bool batch = false;
     bool ignoreConditions = false;
     bool uninstall = false;
+    // '/Q' implies '/B'.
+    bool quiet = false;
+    // '/L:file' was given; runLog is its path, which may be empty.
+    bool hasRunLog = false;
+    std::string runLog;
 };
 
 // What the command line asks of setup. A "D" option with an empty value
-// ('/D:' or '/D') names no directory and leaves sourceDir empty.
+// ('/D:' or '/D') names no directory and leaves sourceDir empty. Like "B",
+// "Q" counts by its presence alone; "L" takes its value as "D" does.
 SetupOptions GetSetupOptions(const CCommandLine& commandLine);

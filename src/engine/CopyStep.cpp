@@ -39,7 +39,11 @@ BOOL CCopyStep::Run()
         // The program items' files are in the log before they are made.
         m_log.Flush();
         CreateProgramItems(m_run.m_strGroupName, m_run.m_targets, m_run.m_destinations.GetPath(DEST_MAIN),
-                           [this] { m_host.LetMessagesThrough(FALSE); });
+                           [this] { m_host.LetMessagesThrough(FALSE); },
+                           [this](const std::string& caption, const std::string& program, BOOL done) {
+                               m_run.m_runLog.Write("item", {"add", m_run.m_strGroupName, caption, program,
+                                                             done ? "done" : "failed"});
+                           });
         m_run.WriteInstallLog(m_log);
     } catch (...) {
         m_log.Close();

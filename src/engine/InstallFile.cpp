@@ -14,8 +14,30 @@
 #include "profile/TargetMap.h"
 
 #include <cstdint>
+#include <ctime>
 
 namespace {
+
+std::string VersionText(const CFileVersion& version, BOOL loaded)
+{
+    WORD part[4] = {};
+    if (!loaded || !version.GetFixedVersion(part[0], part[1], &part[2], &part[3]))
+        return "-";
+    return std::to_string(part[0]) + "." + std::to_string(part[1]) + "." + std::to_string(part[2]) + "." +
+           std::to_string(part[3]);
+}
+
+// A file time as the archives record it, in UTC.
+std::string TimeText(std::int32_t time)
+{
+    const std::time_t t = time;
+    std::tm parts{};
+    if (gmtime_s(&parts, &t) != 0)
+        return std::to_string(time);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
+}
 
 // A file whose version resource is missing or cannot be read counts as unversioned.
 BOOL HasFixedVersion(CFileVersion& version, const char* path)
@@ -55,18 +77,23 @@ BOOL CInstallFile::FindExisting(CPathName& out) const
     return FALSE;
 }
 
-BOOL CInstallFile::ShouldReplace(const CPathName& existing) const
+BOOL CInstallFile::ShouldReplace(const CPathName& existing, ReplaceReason* why) const
 {
     CFileVersion existingVersion, newVersion;
     const BOOL existingHasVersion = HasFixedVersion(existingVersion, existing);
     const BOOL newHasVersion = HasFixedVersion(newVersion, m_scratchPath);
-    if (existingHasVersion && newHasVersion)
-        return newVersion.IsNewerThan(existingVersion);
-    if (existingHasVersion != newHasVersion)
+    if (existingHasVersion || newHasVersion) {
+        if (why)
+            *why = {"version", VersionText(newVersion, newHasVersion), VersionText(existingVersion, existingHasVersion)};
+        if (existingHasVersion && newHasVersion)
+            return newVersion.IsNewerThan(existingVersion);
         return newHasVersion;
+    }
     // The times are compared as the signed 32-bit values archives record.
     const auto newTime = static_cast<std::int32_t>(m_scratchPath.GetModifiedTime());
     const auto existingTime = static_cast<std::int32_t>(existing.GetModifiedTime());
+    if (why)
+        *why = {"time", TimeText(newTime), TimeText(existingTime)};
     return newTime > existingTime;
 }
 
@@ -74,7 +101,10 @@ void CInstallFile::ApplyRules()
 {
     m_bInstalled = FALSE;
     m_bReplaced = FALSE;
-    CPathName existing;
+    m_bNewer = FALSE;
+    m_existing.Empty();
+    m_reason = {};
+    CPathName& existing = m_existing;
     const auto destination = m_header.destination;
     if (destination != DEST_WINDOWS && destination != DEST_SYSTEM) {
         // The scratch file takes its final name at once when that name is
@@ -92,7 +122,8 @@ void CInstallFile::ApplyRules()
     CloseScratch();
     // A new file that could not take its name goes, as does one that loses to
     // the copy already there.
-    if (!existing.IsEmpty() && ShouldReplace(existing))
+    m_bNewer = !existing.IsEmpty() && ShouldReplace(existing, &m_reason);
+    if (m_bNewer)
         ReplaceExisting(existing);
     else
         m_scratchPath.Delete(TRUE);
@@ -288,8 +319,27 @@ void CInstallFile::Install()
     }
     m_pStep->GetScratchFiles().CleanBeside(m_scratchPath);
     ApplyRules();
+    ReportDecision();
     RecordInLog();
     UpdateTarget();
+}
+
+void CInstallFile::ReportDecision()
+{
+    CRunState& run = m_pStep->GetRun();
+    run.m_nInstalledBytes += m_header.size;
+    if (!run.m_runLog.IsOpen())
+        return;
+    const char* decision = "new";
+    if (!m_existing.IsEmpty())
+        decision = !m_bNewer ? "kept" : m_bInstalled ? (m_bReplaced ? "replaced" : "beside") : m_bReplaced ? "restart"
+                                                                                                          : "kept";
+    else if (!m_bInstalled)
+        decision = "failed";
+    const bool compared = !m_existing.IsEmpty();
+    run.m_runLog.Write("file", {decision, m_finalPath.GetPath(), compared ? m_reason.by : "-",
+                                compared ? m_reason.newValue : "-", compared ? m_reason.existingValue : "-",
+                                compared ? m_existing.GetPath() : "-"});
 }
 
 BOOL FinalPathFor(const CDestinationMap& destinations, short destination, const std::string& name, CPathName& out)
@@ -363,6 +413,7 @@ void CInstallFile::RecordInLog()
     if (m_header.destination == DEST_SYSTEM) {
         CSharedDllCount count(m_finalPath);
         count.Increment();
+        m_pStep->GetRun().m_runLog.Write("shared", {m_finalPath.GetPath(), std::to_string(count.GetNumber())});
     }
 }
 

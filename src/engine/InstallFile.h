@@ -15,6 +15,8 @@
 #include "rules/Destinations.h"
 #include "system/PathName.h"
 
+#include <string>
+
 class CArchiveItem;
 class CCopyStep;
 class CDestinationMap;
@@ -22,6 +24,15 @@ class CDestinationMap;
 // The call that asks Windows to rename a file at its next start
 // (MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT).
 using DelayedMoveFunction = BOOL(WINAPI*)(LPCSTR source, LPCSTR target, DWORD flags);
+
+// How the rules weighed a new file against the copy already there: by
+// "version" (both carry one, or only one does) or by "time", and the two
+// values compared, as the run log shows them.
+struct ReplaceReason {
+    std::string by;
+    std::string newValue;
+    std::string existingValue;
+};
 
 class CInstallFile : public CMemberFile {
 public:
@@ -67,7 +78,7 @@ public:
     // TRUE when the scratch file is to replace the copy at existing. A file
     // whose version resource cannot be read counts as unversioned; a file
     // that cannot be examined has time 0.
-    BOOL ShouldReplace(const CPathName& existing) const;
+    BOOL ShouldReplace(const CPathName& existing, ReplaceReason* why = nullptr) const;
     // Carries out the decision for the scratch file and sets m_bInstalled and
     // m_bReplaced to what actually happened.
     void ApplyRules();
@@ -86,8 +97,15 @@ public:
     BOOL m_bInstalled = FALSE;
     // An existing copy was found and is replaced, now or at the next start.
     BOOL m_bReplaced = FALSE;
+    // The copy ApplyRules found already on the machine (empty: none), and
+    // whether the new file was to replace it.
+    CPathName m_existing;
+    BOOL m_bNewer = FALSE;
+    ReplaceReason m_reason;
 
 private:
+    // The rules' decision in the run log, and the installed bytes counted.
+    void ReportDecision();
     BOOL PutInPlace();
     void CloseScratch() noexcept;
     void ReplaceExisting(const CPathName& existing);

@@ -10,8 +10,10 @@
 #include "profile/FileGroupMap.h"
 #include "profile/TargetMap.h"
 #include "system/PathName.h"
+#include "system/RunLog.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -65,6 +67,9 @@ public:
     BOOL m_bUninstall = FALSE;
     BOOL m_bSuccess = TRUE;
     BOOL m_bBatch = FALSE;
+    // '/Q': unattended, and nothing waits for a person: error reports,
+    // prompts and questions are answered by themselves.
+    BOOL m_bQuiet = FALSE;
     BOOL m_bIgnoreConditions = FALSE;
     BOOL m_bRestartNeeded = FALSE;
     // An error report was answered Continue: the rest of that item was not
@@ -75,4 +80,9 @@ public:
     // at a confirmed cancel, without a question, and the run ends as failed
     // once it has.
     BOOL m_bSessionEnded = FALSE;
+
+    // The bytes of the files this run put in place, now or at the next start.
+    std::uint64_t m_nInstalledBytes = 0;
+    // The administrator's run log ('/L:'); not open when none was asked for.
+    CRunLog m_runLog;
 };

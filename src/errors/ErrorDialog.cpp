@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 // ---- CErrorDialog --------------------------------------------------------
 
@@ -165,6 +166,8 @@ const CXException& ReportedException(const CException& e, std::unique_ptr<CXExce
 
 namespace {
 
+ErrorReportRecorder g_recorder;
+
 // The report in a message box, for when the dialog cannot be created (its
 // template missing or no memory for the window).
 INT_PTR ShowPlainReport(const CErrorDialog& dialog, BOOL askMode) noexcept
@@ -182,6 +185,11 @@ INT_PTR ShowPlainReport(const CErrorDialog& dialog, BOOL askMode) noexcept
 
 } // namespace
 
+void SetErrorReportRecorder(ErrorReportRecorder recorder)
+{
+    g_recorder = std::move(recorder);
+}
+
 INT_PTR ShowExceptionDialog(UINT headingId, const std::string& heading, const CException& e, BOOL askMode,
                             UINT iconId)
 {
@@ -198,8 +206,14 @@ INT_PTR ShowExceptionDialog(UINT headingId, const std::string& heading, const CE
                                     reported.GetRuntimeClassName());
     dialog.m_bAskMode = askMode;
     dialog.m_nIconId = iconId;
-    const INT_PTR result = dialog.DoModal();
-    if (result == -1)
-        return ShowPlainReport(dialog, askMode);
+    const bool quiet = AfxQuietAnswers();
+    INT_PTR result = askMode ? IDCANCEL : IDOK;
+    if (!quiet) {
+        result = dialog.DoModal();
+        if (result == -1)
+            result = ShowPlainReport(dialog, askMode);
+    }
+    if (g_recorder)
+        g_recorder({headingId, dialog.m_strHeading, dialog.m_strTitle, dialog.m_strInfo, askMode, result, quiet});
     return result;
 }

@@ -9,6 +9,7 @@
 #include "ui/ExpandingDialog.h"
 
 #include <cstdarg>
+#include <functional>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -67,9 +68,27 @@ const CXException& ReportedException(const CException& e, std::unique_ptr<CXExce
 
 // Shows the error dialog for `e` under `heading`; the dialog's end code (1 for
 // OK or Continue, 2 for Cancel). When the dialog cannot be created the report
-// is shown in a message box instead; -1 when that fails too.
+// is shown in a message box instead; -1 when that fails too. Under quiet
+// answers nothing is shown: a question is answered Cancel, a message OK.
 INT_PTR ShowExceptionDialog(UINT headingId, const std::string& heading, const CException& e, BOOL askMode,
                             UINT iconId);
+
+// One error report as it was shown, or answered quietly (AfxQuietAnswers):
+// the heading's string id and text, the exception's title, the information
+// line "heading.code (class)", whether it asked, and its answer (1 for OK or
+// Continue, 2 for Cancel, -1 when it could not be shown).
+struct ErrorReportRecord {
+    UINT headingId;
+    const std::string& heading;
+    const std::string& title;
+    const std::string& info;
+    BOOL askMode;
+    INT_PTR answer;
+    bool quiet;
+};
+// Told of every report ShowExceptionDialog makes; empty: nobody is told.
+using ErrorReportRecorder = std::function<void(const ErrorReportRecord&)>;
+void SetErrorReportRecorder(ErrorReportRecorder recorder);
 
 template <class... Args>
 constexpr bool kHeadingArgumentsFit = ((std::is_integral_v<Args> || std::is_enum_v<Args> || std::is_pointer_v<Args>) && ...);

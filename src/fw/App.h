@@ -6,6 +6,7 @@
 #include "fw/Exception.h"
 #include "fw/Gdi.h"
 
+#include <functional>
 #include <string>
 #include <windows.h>
 
@@ -92,6 +93,20 @@ int AfxWinMain(HINSTANCE instance, const char* commandLine, int showCommand) noe
 // Message boxes with a text from the string table.
 int AfxMessageBox(unsigned idPrompt, unsigned type = MB_OK);
 int AfxMessageBox(const char* text, unsigned type = MB_OK);
+
+// Quiet answers, for a run that nobody watches: from the call on, no message
+// box or modal dialog of the process is shown, so that nothing waits for a
+// person. AfxMessageBox answers with the box's default button
+// (MB_DEFBUTTON1 to 3 of its buttons), a modal dialog's DoModal ends as
+// cancelled (IDCANCEL) before its window is made.
+void AfxSetQuietAnswers(bool quiet) noexcept;
+bool AfxQuietAnswers() noexcept;
+// The answer a message box of `type` gives when nobody presses a button.
+int AfxDefaultAnswer(unsigned type) noexcept;
+// Told of every AfxMessageBox: its text, the answer, and whether the box was
+// answered quietly instead of shown. Empty: nobody is told.
+using MessageBoxObserver = std::function<void(const char* text, int answer, bool quiet)>;
+void AfxSetMessageBoxObserver(MessageBoxObserver observer);
 
 // Ends every modal dialog and message box of the calling thread as if it had
 // been cancelled (IDCANCEL); modeless dialogs stay. Each one's caller gets

@@ -5,10 +5,13 @@
 #include "fw/Wnd.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
 CWinApp* g_pApp = nullptr;
+bool g_bQuietAnswers = false;
+MessageBoxObserver g_messageBoxObserver;
 
 // What start-up and exit report with: no window, no message.
 constexpr MSG kNoMessage{};
@@ -114,6 +117,8 @@ void CWinApp::EndSession()
 
 LRESULT CWinApp::ProcessWndProcException(const CException& e, const MSG*)
 {
+    if (g_bQuietAnswers)
+        return 0;
     ::MessageBoxA(GetMainHwnd(), e.GetRuntimeClassName(), nullptr, MB_OK | MB_ICONEXCLAMATION);
     return 0;
 }
@@ -155,8 +160,47 @@ int AfxMessageBox(unsigned idPrompt, unsigned type)
     return AfxMessageBox(AfxLoadString(idPrompt).c_str(), type);
 }
 
+void AfxSetQuietAnswers(bool quiet) noexcept
+{
+    g_bQuietAnswers = quiet;
+}
+
+bool AfxQuietAnswers() noexcept
+{
+    return g_bQuietAnswers;
+}
+
+void AfxSetMessageBoxObserver(MessageBoxObserver observer)
+{
+    g_messageBoxObserver = std::move(observer);
+}
+
+int AfxDefaultAnswer(unsigned type) noexcept
+{
+    static const int kButtons[][3] = {
+        {IDOK, IDOK, IDOK},                // MB_OK
+        {IDOK, IDCANCEL, IDCANCEL},        // MB_OKCANCEL
+        {IDABORT, IDRETRY, IDIGNORE},      // MB_ABORTRETRYIGNORE
+        {IDYES, IDNO, IDCANCEL},           // MB_YESNOCANCEL
+        {IDYES, IDNO, IDNO},               // MB_YESNO
+        {IDRETRY, IDCANCEL, IDCANCEL},     // MB_RETRYCANCEL
+        {IDCANCEL, IDTRYAGAIN, IDCONTINUE} // MB_CANCELTRYCONTINUE
+    };
+    const unsigned buttons = type & MB_TYPEMASK;
+    const unsigned which = (type & MB_DEFMASK) >> 8;
+    if (buttons >= sizeof kButtons / sizeof kButtons[0] || which > 2)
+        return buttons == MB_OK ? IDOK : IDCANCEL;
+    return kButtons[buttons][which];
+}
+
 int AfxMessageBox(const char* text, unsigned type)
 {
+    if (g_bQuietAnswers) {
+        const int answer = AfxDefaultAnswer(type);
+        if (g_messageBoxObserver)
+            g_messageBoxObserver(text ? text : "", answer, true);
+        return answer;
+    }
     CWinApp* app = AfxGetApp();
     std::string caption;
     if (app) {
@@ -165,8 +209,11 @@ int AfxMessageBox(const char* text, unsigned type)
         caption.assign(name, n);
         caption = caption.substr(caption.find_last_of('\\') + 1);
     }
-    return ::MessageBoxA(app ? app->GetMainHwnd() : nullptr, text, caption.empty() ? nullptr : caption.c_str(),
-                         type);
+    const int answer = ::MessageBoxA(app ? app->GetMainHwnd() : nullptr, text,
+                                     caption.empty() ? nullptr : caption.c_str(), type);
+    if (g_messageBoxObserver)
+        g_messageBoxObserver(text ? text : "", answer, false);
+    return answer;
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "fw/Dialog.h"
 
+#include "fw/App.h"
 #include "fw/WindowTable.h"
 
 #include <cstring>
@@ -46,6 +47,8 @@ HWND CDialog::OwnerWindow() const noexcept
 
 INT_PTR CDialog::DoModal()
 {
+    if (AfxQuietAnswers())
+        return IDCANCEL;
     m_bModal = true;
     const INT_PTR result = ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), OwnerWindow(),
                                              DialogProc, reinterpret_cast<LPARAM>(this));

@@ -75,6 +75,8 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const char* fileName, DWORD flags,
 
 INT_PTR CFileDialog::DoModal()
 {
+    if (AfxQuietAnswers())
+        return IDCANCEL;
     CWinApp* app = AfxGetApp();
     m_ofn.hwndOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : app ? app->GetMainHwnd() : nullptr;
     m_ofn.Flags |= OFN_ENABLEHOOK;

@@ -21,7 +21,7 @@ CPathName IconPath(const CTarget& target, const CPathName& mainDirectory)
 } // namespace
 
 void CreateProgramItems(const std::string& group, const CTargetMap& targets, const CPathName& mainDirectory,
-                        const std::function<void()>& pump)
+                        const std::function<void()>& pump, const ProgramItemRecorder& record)
 {
     CShortcutGroups groups;
     for (const auto& entry : targets) {
@@ -29,22 +29,27 @@ void CreateProgramItems(const std::string& group, const CTargetMap& targets, con
         if (target.m_path.IsEmpty())
             continue;
         const CPathName icon = IconPath(target, mainDirectory);
-        groups.AddShortcut(group.c_str(), target.m_path, target.m_strArguments.c_str(),
-                           target.m_strCaption.c_str(), icon, target.m_nIconIndex,
-                           target.m_bMinimized ? SW_SHOWMINIMIZED : SW_SHOW, SW_SHOW);
+        const BOOL done = groups.AddShortcut(group.c_str(), target.m_path, target.m_strArguments.c_str(),
+                                             target.m_strCaption.c_str(), icon, target.m_nIconIndex,
+                                             target.m_bMinimized ? SW_SHOWMINIMIZED : SW_SHOW, SW_SHOW);
+        if (record)
+            record(target.m_strCaption, target.m_path.GetPath(), done);
         if (pump)
             pump();
     }
 }
 
-void RemoveProgramItems(const std::string& group, const CTargetMap& targets, const std::function<void()>& pump)
+void RemoveProgramItems(const std::string& group, const CTargetMap& targets, const std::function<void()>& pump,
+                        const ProgramItemRecorder& record)
 {
     CShortcutGroups groups;
     for (const auto& entry : targets) {
         const CTarget& target = *entry.second;
         if (target.m_path.IsEmpty())
             continue;
-        groups.RemoveItem(group.c_str(), target.m_strCaption.c_str());
+        const BOOL done = groups.RemoveItem(group.c_str(), target.m_strCaption.c_str());
+        if (record)
+            record(target.m_strCaption, "", done);
         if (pump)
             pump();
     }

@@ -16,12 +16,17 @@
 
 class CTargetMap;
 
+// Told of each item made or removed: its caption, the program it starts
+// (empty on removal) and whether the shell took the change.
+using ProgramItemRecorder = std::function<void(const std::string& caption, const std::string& program, BOOL done)>;
+
 // Gives every target with a path an item in `group`, calling `pump` after
 // each so that the window stays responsive. The icon is the target's icon
 // file in `mainDirectory` (destination 0's) when it is there, else in the
 // System directory whether or not it is there; no icon file, no icon path.
 void CreateProgramItems(const std::string& group, const CTargetMap& targets, const CPathName& mainDirectory,
-                        const std::function<void()>& pump);
+                        const std::function<void()>& pump, const ProgramItemRecorder& record = {});
 // Removes the item of every target with a path, calling `pump` after each,
 // then the group (a shortcut folder only when nothing else is left in it).
-void RemoveProgramItems(const std::string& group, const CTargetMap& targets, const std::function<void()>& pump);
+void RemoveProgramItems(const std::string& group, const CTargetMap& targets, const std::function<void()>& pump,
+                        const ProgramItemRecorder& record = {});

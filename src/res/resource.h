@@ -22,6 +22,8 @@
 #define IDS_PATH_EMPTY                27
 #define IDS_DISKETTE_FILE_MISSING     28     // %s: full path of the file looked for
 #define IDS_INVALID_LOCATION          29     // %s: a location that is no usable directory path
+#define IDS_SETUP_ALREADY_RUNNING     30     // a second setup refused while one runs
+#define IDS_RUN_LOG_FAILED            31     // %s: the run log '/L:' names
 #define IDS_STATUS_SUCCESS            57345  // status report; failure is the next id
 #define IDS_STATUS_FAILED             57346
 

@@ -5,7 +5,8 @@
 // the System directory only lose a shared count), the program items and the
 // group go, and the destination directories that became empty are removed.
 // Only paths that CRemovalPaths accepts are used. Nothing is reported: what
-// cannot be removed stays.
+// cannot be removed stays. Each deletion, and each file passed over and why,
+// goes to the run log when one is handed over.
 #include "uninstall/RemovalPaths.h"
 
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include <string>
 
 class CDestinationMap;
+class CRunLog;
 class CFileGroupMap;
 class CTargetMap;
 struct CFileGroup;
@@ -28,7 +30,8 @@ public:
     // The model must outlive the object. The paths of targets whose lines
     // came back cut are emptied before the program items are removed.
     CUninstaller(const CPathName& log, const CDestinationMap& destinations, const CFileGroupMap& groups,
-                 CTargetMap& targets, std::string programFile, std::string groupName, ShowProgress showProgress);
+                 CTargetMap& targets, std::string programFile, std::string groupName, ShowProgress showProgress,
+                 CRunLog* runLog = nullptr);
 
     // The whole removal: RunUninstallCommand, RemoveInstalledFiles,
     // RemoveDestinationDirectories (not after a stop).
@@ -61,4 +64,5 @@ private:
     std::string m_strGroupName;
     ShowProgress m_showProgress;
     CRemovalPaths m_paths;
+    CRunLog* m_pRunLog;
 };

@@ -200,6 +200,8 @@ void CDirectoryPage::OnOK()
     }
     m_run.m_destinations.SetPath(DEST_MAIN, path);
     m_run.m_destinations.ResolveAll();
+    for (const auto& entry : m_run.m_destinations)
+        m_run.m_runLog.Write("destination", {std::to_string(entry.first), m_run.m_destinations.GetPath(entry.first).GetPath()});
     GoNext();
     m_run.m_groups.SelectType(kInstallationType);
 }
@@ -268,6 +270,7 @@ std::string CGroupPage::ChosenGroupName() const
 void CGroupPage::OnOK()
 {
     m_run.m_strGroupName = ChosenGroupName();
+    m_run.m_runLog.Write("group", {m_run.m_strGroupName});
     GoNext();
 }
 
@@ -303,9 +306,18 @@ BOOL CCopyPage::LocateDisketteFile(const CPathName& missingFile, int disk, std::
 {
     if (m_run.m_bSessionEnded)
         return FALSE;
+    const std::string label = m_run.m_diskettes.GetLabel(disk);
+    // Unattended and quiet, nobody can change the diskette: the file is not found.
+    if (m_run.m_bQuiet) {
+        m_run.m_runLog.Write("diskette", {std::to_string(disk), label, missingFile.GetPath(), "not found", "quiet"});
+        return FALSE;
+    }
     if (m_pCurrentFile)
         ShowCurrentFile();
-    return AskForDiskette(missingFile, disk, m_run.m_diskettes.GetLabel(disk), location);
+    const BOOL found = AskForDiskette(missingFile, disk, label, location);
+    m_run.m_runLog.Write("diskette", {std::to_string(disk), label, missingFile.GetPath(),
+                                      found ? "found" : "refused", found ? location : "user"});
+    return found;
 }
 
 void CCopyPage::ItemBegun(const std::string& name)
@@ -388,10 +400,20 @@ int CRegisterPage::Step()
     CPathName program = mainDirectory;
     // Without destination 0 there is nothing to register.
     if (!mainDirectory.IsEmpty() && program.SetFileName(m_run.m_strProgramFile)) {
-        RegisterAppPath(program);
+        const BOOL appPath = RegisterAppPath(program);
+        m_run.m_runLog.Write("registry", {"write", "HKLM\\" + AppPathKey(program), appPath ? "done" : "failed"});
         const std::string removal = MakeRemovalCommand(mainDirectory);
-        if (!removal.empty())
+        if (!removal.empty()) {
             RegisterUninstall(removal, m_run.m_strProductName, m_run.m_strProductName);
+            std::string location = mainDirectory.GetPath();
+            if (location.size() > 3 && location.back() == '\\')
+                location.pop_back();
+            const UninstallDetails details{MakeRemovalCommand(mainDirectory, " /U /Q"), location, program.GetPath(),
+                                           static_cast<DWORD>((m_run.m_nInstalledBytes + 1023) / 1024)};
+            const BOOL written = RegisterUninstallDetails(m_run.m_strProductName, details);
+            m_run.m_runLog.Write("registry", {"write", "HKLM\\" + UninstallKey(m_run.m_strProductName), removal,
+                                              written ? "done" : "failed"});
+        }
         if (m_run.m_bSuccess)
             StartInstalledProgram(program);
     }
@@ -412,9 +434,13 @@ CUnregisterPage::CUnregisterPage(CWizard& wizard) : CSetupPage(wizard, IDD_UNREG
 int CUnregisterPage::Step()
 {
     CPathName program = m_run.m_destinations.GetPath(DEST_MAIN);
-    if (program.SetFileName(m_run.m_strProgramFile))
-        UnregisterAppPath(program);
-    UnregisterUninstall(m_run.m_strProductName);
+    if (program.SetFileName(m_run.m_strProgramFile)) {
+        const BOOL removed = UnregisterAppPath(program);
+        m_run.m_runLog.Write("registry", {"remove", "HKLM\\" + AppPathKey(program), removed ? "done" : "failed"});
+    }
+    const BOOL removed = UnregisterUninstall(m_run.m_strProductName);
+    m_run.m_runLog.Write("registry",
+                         {"remove", "HKLM\\" + UninstallKey(m_run.m_strProductName), removed ? "done" : "failed"});
     // A run that failed meanwhile (the background window's close question)
     // ends on the failure page, as the finish step does.
     if (!m_run.m_bSuccess)
@@ -470,7 +496,7 @@ int CRemoveFilesPage::Step()
 {
     CUninstaller removal(m_run.m_logPath, m_run.m_destinations, m_run.m_groups, m_run.m_targets,
                          m_run.m_strProgramFile, m_run.m_strGroupName,
-                         [this](const CPathName& path) { return ShowRemovalProgress(path); });
+                         [this](const CPathName& path) { return ShowRemovalProgress(path); }, &m_run.m_runLog);
     removal.Run();
     // A cancel confirmed while the files went has set the failure page.
     return m_nNextId;

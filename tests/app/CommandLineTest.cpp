@@ -122,4 +122,17 @@ TEST(SetupOptionsTest, SourceDirectoryNeedsTheColon)
     EXPECT_EQ("", GetSetupOptions(CCommandLine("/D:")).sourceDir);
 }
 
+// '/Q' is '/B' as well; '/L:' takes the rest of its token, colons and all.
+TEST(SetupOptionsTest, QuietImpliesUnattendedAndTheRunLogTakesItsPath)
+{
+    const SetupOptions quiet = GetSetupOptions(CCommandLine("/Q /L:C:\\LOGS\\run:1.log"));
+    EXPECT_TRUE(quiet.quiet && quiet.batch);
+    EXPECT_TRUE(quiet.hasRunLog);
+    EXPECT_EQ("C:\\LOGS\\run:1.log", quiet.runLog);
+    const SetupOptions plain = GetSetupOptions(CCommandLine("/q /B"));
+    EXPECT_FALSE(plain.quiet || plain.hasRunLog);
+    EXPECT_TRUE(plain.batch);
+    EXPECT_TRUE(GetSetupOptions(CCommandLine("/L")).hasRunLog) << "asked for, with no path: refused at start";
+}
+
 } // namespace

@@ -416,7 +416,7 @@ TEST_F(SampleSetupTest, FileInUseIsReplacedAtTheRestartOfferedAtTheEnd)
     HWND restart = run.WaitForPage(IDD_RESTART);
     ASSERT_NE(nullptr, restart);
     ASSERT_TRUE(ClickButton(restart, IDC_FINISH_NO_RESTART));
-    EXPECT_EQ(0, run.ExitCode());
+    EXPECT_EQ(3010, run.ExitCode()) << "success, and the restart is still to come";
 
     EXPECT_EQ("old", ReadFileBytes(held.path));
     EXPECT_EQ(std::to_string(held.destination) + "|0|1", LogValue(held.group, held.name))
@@ -657,6 +657,198 @@ TEST_F(SampleSetupTest, RemovalCancelledOnItsFirstPageLeavesTheInstallation)
     ASSERT_TRUE(ClickButton(failed, IDOK));
     EXPECT_EQ(1, run.ExitCode());
     ExpectInstalled();
+}
+
+// ---- The administrator's quiet run and its run log ---------------------------------
+
+// The run log's lines, each split at its tabs.
+std::vector<std::vector<std::string>> RunLogLines(const std::string& path)
+{
+    std::vector<std::vector<std::string>> lines;
+    std::istringstream text(ReadFileBytes(path));
+    for (std::string line; std::getline(text, line);) {
+        EXPECT_FALSE(line.empty() || line.back() != '\r') << "each line ends in CR LF: " << line;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::vector<std::string> fields;
+        for (std::size_t begin = 0;;) {
+            const std::size_t tab = line.find('\t', begin);
+            fields.push_back(line.substr(begin, tab - begin));
+            if (tab == std::string::npos)
+                break;
+            begin = tab + 1;
+        }
+        EXPECT_EQ(23u, fields[0].size()) << "time as 2026-12-08T14:03:59.123: " << line;
+        EXPECT_GE(fields.size(), 3u) << line;
+        lines.push_back(fields);
+    }
+    return lines;
+}
+// The lines of `kind` whose first field is `first` (any when empty).
+std::vector<std::vector<std::string>> LinesOf(const std::vector<std::vector<std::string>>& lines,
+                                              const std::string& kind, const std::string& first = {})
+{
+    std::vector<std::vector<std::string>> found;
+    for (const auto& line : lines)
+        if (line.size() > 2 && line[1] == kind && (first.empty() || line[2] == first))
+            found.push_back(line);
+    return found;
+}
+DWORD RegNumber(const char* key, const char* name)
+{
+    DWORD number = 0, size = sizeof number;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_DWORD, nullptr, &number, &size) != ERROR_SUCCESS)
+        return 0xFFFFFFFF;
+    return number;
+}
+
+// /Q installs and removes without a window waiting, and the run log, appended
+// by both runs, tells every file's fate, the registry entries, the items and
+// each run's exit code; the removal entry carries what an inventory reads.
+TEST_F(SampleSetupTest, QuietInstallationAndRemovalLogEveryFileAndLeaveTheInventoryEntry)
+{
+    const std::string log = run.Folder() / "run.log";
+    StartFromSet("/Q /L:" + log);
+    ASSERT_EQ(0, run.ExitCode());
+    ExpectInstalled();
+    EXPECT_EQ(Main() + "INSTALL.EXE /U /Q", RegString(kUninstallKey, "QuietUninstallString"));
+    EXPECT_EQ(Main().substr(0, Main().size() - 1), RegString(kUninstallKey, "InstallLocation"));
+    EXPECT_EQ(Main() + "pelto.exe", RegString(kUninstallKey, "DisplayIcon"));
+    std::uint64_t bytes = 0;
+    for (const SampleFile& file : files)
+        bytes += ReadFileBytes(file.source).size();
+    EXPECT_EQ((bytes + 1023) / 1024, RegNumber(kUninstallKey, "EstimatedSize"));
+    EXPECT_EQ(1u, RegNumber(kUninstallKey, "NoModify"));
+    EXPECT_EQ(1u, RegNumber(kUninstallKey, "NoRepair"));
+
+    auto lines = RunLogLines(log);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ("start", lines.front()[1]);
+    EXPECT_EQ("install", lines.front().back());
+    EXPECT_EQ((std::vector<std::string>{"end", "0", "success", "-", "-"}),
+              std::vector<std::string>(lines.back().begin() + 1, lines.back().end()));
+    const auto installed = LinesOf(lines, "file");
+    EXPECT_EQ(files.size(), installed.size());
+    for (const SampleFile& file : files) {
+        bool logged = false;
+        for (const auto& line : installed)
+            logged = logged || (line.size() == 8 && line[2] == "new" && EqualNoCase(line[3], file.path));
+        EXPECT_TRUE(logged) << "no 'new' line for " << file.path;
+    }
+    std::size_t shared = 0;
+    for (const SampleFile& file : files)
+        if (file.destination == DEST_SYSTEM)
+            ++shared;
+    EXPECT_EQ(shared, LinesOf(lines, "shared").size());
+    EXPECT_EQ(1u, LinesOf(lines, "group", AfxLoadString(IDS_DEFAULT_GROUP_NAME)).size());
+    ASSERT_FALSE(LinesOf(lines, "destination", "0").empty());
+    EXPECT_EQ(Main(), LinesOf(lines, "destination", "0")[0][3]);
+    EXPECT_EQ(layout.m_targets.size(), LinesOf(lines, "item", "add").size());
+    EXPECT_EQ(2u, LinesOf(lines, "registry", "write").size());
+    EXPECT_TRUE(LinesOf(lines, "error").empty() && LinesOf(lines, "message").empty());
+
+    StartFromSet("/U /Q /L:" + log);
+    ASSERT_EQ(0, run.ExitCode());
+    ExpectRemoved();
+    lines = RunLogLines(log);
+    EXPECT_EQ(2u, LinesOf(lines, "start").size()) << "the removal's lines follow the installation's";
+    EXPECT_EQ("remove", LinesOf(lines, "start")[1].back());
+    EXPECT_EQ("0", lines.back()[2]);
+    std::size_t deleted = 0;
+    for (const SampleFile& file : files)
+        if (file.destination != DEST_SYSTEM)
+            ++deleted;
+    EXPECT_EQ(deleted, LinesOf(lines, "remove", "deleted").size());
+    ASSERT_EQ(shared, LinesOf(lines, "remove", "shared").size());
+    EXPECT_EQ("count 0", LinesOf(lines, "remove", "shared")[0][4]);
+    EXPECT_EQ(2u, LinesOf(lines, "registry", "remove").size());
+}
+
+// Nothing can wait under /Q: an error report is answered Cancel, a diskette
+// that is not where the set lies is not found, a file in use waits for the
+// restart; each run ends by itself with its exit code, and its log says why.
+TEST_F(DamagedSampleArchiveTest, QuietRunAnswersTheReportCancel)
+{
+    ASSERT_TRUE(ClickButton(report, IDCANCEL));
+    ASSERT_EQ(1, run.ExitCode());
+    const std::string log = run.Folder() / "quiet.log";
+    StartFromSet("/Q /L:" + log);
+    EXPECT_EQ(1, run.ExitCode());
+    ExpectArchiveNotInstalled();
+    const auto lines = RunLogLines(log);
+    const auto errors = LinesOf(lines, "error", std::to_string(IDS_CANNOT_INSTALL_FILES_FROM));
+    ASSERT_EQ(1u, errors.size());
+    EXPECT_EQ("cancel", errors[0][6]);
+    EXPECT_EQ("quiet", errors[0][7]);
+    EXPECT_EQ("1", lines.back()[2]);
+}
+
+TEST_F(SampleSetupTest, QuietRunFindsNoDisketteOutsideTheSet)
+{
+    const std::string volume = SpanningVolume();
+    ASSERT_FALSE(volume.empty()) << "no archive spans diskettes";
+    std::string elsewhere;
+    const std::string missing = MoveDiskettesAway(volume, elsewhere);
+    const std::string log = run.Folder() / "quiet.log";
+    StartFromSet("/Q /L:" + log);
+    EXPECT_EQ(1, run.ExitCode());
+    const auto prompts = LinesOf(RunLogLines(log), "diskette");
+    ASSERT_EQ(1u, prompts.size());
+    EXPECT_TRUE(EqualNoCase(missing, prompts[0][4])) << prompts[0][4];
+    EXPECT_EQ("not found", prompts[0][5]);
+    EXPECT_EQ("(none)", RegString(kUninstallKey, "UninstallString"));
+}
+
+TEST_F(SampleSetupTest, QuietRunWithAFileInUseEndsWithTheRestartCode)
+{
+    const SampleFile& held = FileNamed("PELTO.HLP");
+    ASSERT_TRUE(::CreateDirectoryA(Main().c_str(), nullptr));
+    WriteFileBytes(held.path, "old");
+    SetModifiedTime(held.path, kEarlierTime);
+    CHeldOpen holder(held.path);
+    ASSERT_TRUE(holder.IsHolding());
+    const std::string log = run.Folder() / "quiet.log";
+    StartFromSet("/Q /L:" + log);
+    EXPECT_EQ(3010, run.ExitCode());
+    EXPECT_EQ("old", ReadFileBytes(held.path));
+    const auto lines = RunLogLines(log);
+    bool waits = false;
+    for (const auto& line : LinesOf(lines, "file", "restart"))
+        waits = waits || (EqualNoCase(line[3], held.path) && line[4] == "time" && line[6] == "1995-05-09T06:13:20Z");
+    EXPECT_TRUE(waits) << "the file waits for the restart, newer by its time";
+    EXPECT_EQ((std::vector<std::string>{"3010", "success", "restart", "-"}),
+              std::vector<std::string>(lines.back().begin() + 2, lines.back().end()));
+}
+
+// Runs refused at start end at once with their own codes, and leave the
+// machine's install log and status alone: a run log that cannot be made, a
+// second setup while one runs, a source directory that is no location.
+TEST_F(SampleSetupTest, RunsRefusedAtStartEndWithTheirOwnCodes)
+{
+    StartFromSet("/Q /L:" + run.Folder() / "NO\\SUCH\\run.log");
+    EXPECT_EQ(1622, run.ExitCode());
+    EXPECT_FALSE(FileExists(kLog));
+
+    const std::string log = run.Folder() / "quiet.log";
+    StartFromSet("/Q /D:C:\\A*B /L:" + log);
+    EXPECT_EQ(1, run.ExitCode());
+    EXPECT_EQ(1u, LinesOf(RunLogLines(log), "error", "source").size());
+    // A run that started and failed records its failed status report there.
+    ::DeleteFileA(kLog.c_str());
+
+    SetupRun first({});
+    first.StartProgram(Disk(1) + "INSTALL.EXE");
+    ASSERT_NE(nullptr, first.WaitForPage(IDD_WELCOME));
+    StartFromSet("/Q /L:" + log);
+    EXPECT_EQ(1618, run.ExitCode());
+    EXPECT_EQ("1618", RunLogLines(log).back()[2]);
+    StartFromSet();
+    HWND refusal = run.WaitForDialogShowing(AfxLoadString(IDS_SETUP_ALREADY_RUNNING));
+    ASSERT_NE(nullptr, refusal) << "without /Q the refusal is told";
+    ASSERT_TRUE(SetupRun::ClickButtonLabelled(refusal, "OK"));
+    EXPECT_EQ(1618, run.ExitCode());
+    EXPECT_TRUE(first.IsRunning());
+    EXPECT_FALSE(FileExists(kLog)) << "the refused runs left the install log alone";
 }
 
 // Windows NT 3.51 has no Start menu: the items go to Program Manager over DDE

@@ -81,7 +81,7 @@ protected:
         ASSERT_EQ(0, RunDiskset({"build", run.Folder() / "set.layout", run.Folder() / "SET"}, out, err)) << err.str();
         ::CreateDirectoryA(App().c_str(), nullptr);
     }
-    void Start() { run.Start("/B /D:" + Disk1().substr(0, Disk1().size() - 1)); }
+    void Start() { run.Start(options + " /D:" + Disk1().substr(0, Disk1().size() - 1)); }
     // The report on DATA.Z1; it shows `cause`. Presses `button`.
     void AnswerReport(const std::string& cause, int button) const
     {
@@ -100,6 +100,7 @@ protected:
     }
 
     SetupRun run;
+    std::string options = "/B";
 };
 
 // T: holds 2 MB. The old FIRST.TXT is replaced, then BIG.DAT (3 MB) cannot
@@ -151,6 +152,27 @@ TEST_F(FullDiskTest, CancelFailsTheRun)
     EXPECT_FALSE(FileExists(App("LAST.TXT")));
 }
 
+// Under /Q the report is answered Cancel by itself, and the run log says so.
+class QuietFullDiskTest : public FullDiskTest {
+protected:
+    void SetUp() override
+    {
+        options = "/Q /L:" + run.Folder() / "run.log";
+        FullDiskTest::SetUp();
+    }
+};
+
+TEST_F(QuietFullDiskTest, ReportIsAnsweredCancelWithoutAWindow)
+{
+    ASSERT_EQ(1, run.ExitCode());
+    ExpectNothingLost();
+    EXPECT_FALSE(FileExists(App("LAST.TXT")));
+    const std::string log = ReadFileBytes(run.Folder() / "run.log");
+    EXPECT_NE(std::string::npos, log.find("\t" + AfxLoadString(kDiskFullTitle) + "\t")) << log;
+    EXPECT_NE(std::string::npos, log.find("\tcancel\tquiet\r\n")) << log;
+    EXPECT_NE(std::string::npos, log.find("\tend\t1\tfailed\t")) << log;
+}
+
 // U: is mounted read-only with U:\APP\OLD.TXT on it; destination 1 there
 // cannot take a file, and one that is a file cannot be created: each is
 // reported, the old file stays, the run goes on.
@@ -195,7 +217,7 @@ TEST_F(DiskFaultTest, ReadOnlyAndLockedFilesKeepTheRules)
         CHeldOpen holder(shared);
         ASSERT_TRUE(holder.IsHolding());
         Start();
-        ASSERT_EQ(0, run.ExitCode());
+        ASSERT_EQ(3010, run.ExitCode()) << "the held file waits for the restart";
     }
     EXPECT_EQ("new", ReadFileBytes(App("RONEW.TXT")));
     EXPECT_EQ("0|1|1", LogValue("RONEW.TXT"));

@@ -391,7 +391,7 @@ TEST_F(RestartPageTest, EnterAndEscapeFinishWithoutRestarting)
         EXPECT_EQ(IDC_FINISH_NO_RESTART, LOWORD(::SendMessageA(restart, DM_GETDEFID, 0, 0)));
         EXPECT_EQ(::GetDlgItem(restart, IDC_FINISH_NO_RESTART), FocusWindow(restart));
         PressKey(restart, key);
-        EXPECT_EQ(0, run.ExitCode());
+        EXPECT_EQ(3010, run.ExitCode()) << "finished, the restart still to come";
         EXPECT_EQ("old", ReadFileBytes(held));
         EXPECT_TRUE(ReplacementWaits());
     }
