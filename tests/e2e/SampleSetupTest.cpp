@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 
@@ -214,6 +215,15 @@ protected:
         return run.WaitForDialogShowing(StringFormat(explanation.c_str(), missing.c_str()));
     }
 
+    // An older copy of `file` in its place, held open without delete sharing
+    // by another process while the result lives.
+    std::unique_ptr<CHeldOpen> HoldOlderCopy(const SampleFile& file) const
+    {
+        ::CreateDirectoryA(Main().c_str(), nullptr);
+        WriteFileBytes(file.path, "old");
+        SetModifiedTime(file.path, kEarlierTime);
+        return std::make_unique<CHeldOpen>(file.path);
+    }
     void StartFromSet(const std::string& arguments = {}) { run.StartProgram(Disk(1) + "INSTALL.EXE", arguments); }
     void InstallUnattended()
     {
@@ -405,11 +415,8 @@ TEST_F(SampleSetupTest, MissingDisketteIsAnsweredThroughThePrompt)
 TEST_F(SampleSetupTest, FileInUseIsReplacedAtTheRestartOfferedAtTheEnd)
 {
     const SampleFile& held = FileNamed("PELTO.HLP");
-    ASSERT_TRUE(::CreateDirectoryA(Main().c_str(), nullptr));
-    WriteFileBytes(held.path, "old");
-    SetModifiedTime(held.path, kEarlierTime);
-    CHeldOpen holder(held.path);
-    ASSERT_TRUE(holder.IsHolding());
+    const auto holder = HoldOlderCopy(held);
+    ASSERT_TRUE(holder->IsHolding());
 
     StartFromSet();
     WalkToCopying();
@@ -802,11 +809,8 @@ TEST_F(SampleSetupTest, QuietRunFindsNoDisketteOutsideTheSet)
 TEST_F(SampleSetupTest, QuietRunWithAFileInUseEndsWithTheRestartCode)
 {
     const SampleFile& held = FileNamed("PELTO.HLP");
-    ASSERT_TRUE(::CreateDirectoryA(Main().c_str(), nullptr));
-    WriteFileBytes(held.path, "old");
-    SetModifiedTime(held.path, kEarlierTime);
-    CHeldOpen holder(held.path);
-    ASSERT_TRUE(holder.IsHolding());
+    const auto holder = HoldOlderCopy(held);
+    ASSERT_TRUE(holder->IsHolding());
     const std::string log = run.Folder() / "quiet.log";
     StartFromSet("/Q /L:" + log);
     EXPECT_EQ(3010, run.ExitCode());
