@@ -98,11 +98,23 @@ void CFolderNames::Add(const std::string& name)
     m_names.insert(Upper(name));
 }
 
-CScratchFiles::CFolder& CScratchFiles::Folder(const std::string& directory)
+namespace {
+
+// A directory as the folders are known by: its drive and directory, ending
+// in a backslash (CPathName gives them without it).
+std::string FolderText(const std::string& directory)
 {
     std::string folder = directory;
     if (!folder.empty() && folder.back() != '\\')
         folder += '\\';
+    return folder;
+}
+
+} // namespace
+
+CScratchFiles::CFolder& CScratchFiles::Folder(const std::string& directory)
+{
+    const std::string folder = FolderText(directory);
     const std::string key = Upper(folder);
     auto known = m_folders.find(key);
     if (known != m_folders.end())
@@ -132,7 +144,7 @@ CScratchFiles::CFolder& CScratchFiles::Folder(const std::string& directory)
     }
     for (const int other : {CPathName::pathWindowsDir, CPathName::pathSystemDir}) {
         const CPathName otherFolder(other);
-        if (!otherFolder.IsEmpty() && Upper(otherFolder.GetDriveDirectory()) == Upper(folder))
+        if (!otherFolder.IsEmpty() && Upper(FolderText(otherFolder.GetDriveDirectory())) == key)
             return entry;
     }
     entry.names.m_exact = CExactFolder(folder);
