@@ -1,7 +1,6 @@
 // Benchmark of member expansion and of the checksum; not a test.
 // Expands a 64 MiB member through CArchiveFile::ExtractMember (counting read,
-// inflate with 256 KB buffers on a second thread, checksum, write to a file),
-// and again with the inflation on the calling thread, and compares both with
+// inflate with 256 KB buffers, checksum, write to a file) and compares it with
 // a raw zlib inflate of the same stream into memory in the same run, and with
 // that inflate followed by one write of its output to a new file (what any
 // expansion into a file costs at least); then the checksum alone. Each figure
@@ -57,17 +56,6 @@ std::string ProductLikeBytes(std::size_t size)
     bytes.resize(size);
     return bytes;
 }
-
-// Inflates every member on the calling thread.
-class OneThreadArchive : public CArchiveFile {
-protected:
-    std::unique_ptr<CCodec> CreateCodec(std::int32_t method, std::int32_t option) override
-    {
-        if (method == METHOD_ZLIB)
-            return std::make_unique<CZLibCodec>(0xFFFFFFFFu);
-        return CArchiveFile::CreateCodec(method, option);
-    }
-};
 
 } // namespace
 
@@ -145,14 +133,9 @@ int main()
         CArchiveFile archive;
         extractWith(archive);
     };
-    const auto extractOneThread = [&] {
-        OneThreadArchive archive;
-        extractWith(archive);
-    };
-    // Taken in turns, so both see the same load of the machine; the output
+    // Taken in turns, so all see the same load of the machine; the output
     // file is new each time, as a scratch file of the setup program is.
-    double inflateSeconds = 1e9, chunkedSeconds = 1e9, toFileSeconds = 1e9, extractSeconds = 1e9,
-           oneThreadSeconds = 1e9;
+    double inflateSeconds = 1e9, chunkedSeconds = 1e9, toFileSeconds = 1e9, extractSeconds = 1e9;
     for (int i = 0; i < kRuns; ++i) {
         inflateSeconds = std::min(inflateSeconds, Seconds(rawInflate));
         chunkedSeconds = std::min(chunkedSeconds, Seconds(chunkedInflate));
@@ -160,8 +143,6 @@ int main()
         toFileSeconds = std::min(toFileSeconds, Seconds(rawInflateToFile));
         std::remove((dir / "BENCH.BIN").c_str());
         extractSeconds = std::min(extractSeconds, Seconds(extract));
-        std::remove((dir / "BENCH.BIN").c_str());
-        oneThreadSeconds = std::min(oneThreadSeconds, Seconds(extractOneThread));
     }
     if (out != data)
         std::fprintf(stderr, "raw inflate gave other bytes\n");
@@ -187,9 +168,7 @@ int main()
     std::printf("Raw inflate, 4 KB buffers:   %8.1f MB/s of output\n", MBps(kSize, chunkedSeconds));
     std::printf("Raw inflate, then a write:   %8.1f MB/s of output\n", MBps(kSize, toFileSeconds));
     std::printf("ExtractMember to a file:     %8.1f MB/s of output\n", MBps(kSize, extractSeconds));
-    std::printf("ExtractMember, one thread:   %8.1f MB/s of output\n", MBps(kSize, oneThreadSeconds));
     std::printf("Expansion / raw inflate:     %8.2f   (goal 0.85 or more)\n", inflateSeconds / extractSeconds);
-    std::printf("One thread / raw inflate:    %8.2f\n", inflateSeconds / oneThreadSeconds);
     std::printf("Expansion / inflate + write: %8.2f\n", toFileSeconds / extractSeconds);
     std::printf("Expansion / 4 KB inflate:    %8.2f\n", chunkedSeconds / extractSeconds);
     std::printf("Checksum (Update):           %8.1f MB/s   (goal 2000 or more)\n", MBps(kSize, checksumSeconds));

@@ -73,15 +73,8 @@ public:
     // output into its window after every call, a large share of a small
     // buffer. A member's buffers are no larger than the member needs.
     static constexpr unsigned kOutBufferSize = 262144;
-    // Members of at least this size are inflated by a second thread while the
-    // caller's thread reads their packed data and writes their output; with
-    // two processors the reads, the writes and the checksum under them then
-    // take no time of their own. A smaller member is not worth starting a
-    // thread: under Wine that costs as much as expanding a few hundred KB.
-    // Without a thread to be had, the caller's does it all.
-    static constexpr std::uint32_t kThreadedFrom = 1u << 20;
 
-    explicit CZLibCodec(std::uint32_t threadedFrom = kThreadedFrom);
+    CZLibCodec();
     ~CZLibCodec() override;
     using CCodec::Compress;
     using CCodec::Expand;
@@ -89,10 +82,8 @@ public:
     // deflate at Z_DEFAULT_COMPRESSION.
     void Compress() override;
     // Inflates until the stream ends, so the Adler-32 trailer is always
-    // checked (by Adler32, not by zlib's slower own). Reads and writes happen
-    // on the calling thread only, also when a second thread inflates: the
-    // packed data is then read up to two pieces ahead of the inflation. The
-    // whole packed data is consumed whatever the stream holds: bytes after its
+    // checked (by Adler32, not by zlib's slower own). The whole packed data
+    // is consumed whatever the stream holds: bytes after its
     // end are read and dropped, so the archive walk stays in step (a member
     // of size 0 included). Output that goes beyond size, or a stream that
     // ends short of it, is damaged data (CZLibException dataError).
@@ -105,17 +96,11 @@ private:
         unsigned capacity = 0;
         unsigned char* Get(unsigned size);
     };
-    class Pipe;
-    class DirectPipe;
-    class Handoff;
 
     void StartInflate();
-    // Reads, inflates and writes, in turn or with a second thread; returns
-    // the bytes read from the packed data.
+    // Reads, inflates and writes until the stream ends, then checks the
+    // trailer and the size; returns the bytes read from the packed data.
     std::uint64_t InflateMember(std::uint32_t packedSize, std::uint32_t size);
-    // Inflates until the stream ends, taking packed data from the pipe and
-    // giving it the output (out first), then checks the trailer and the size.
-    void Inflate(Pipe& pipe, unsigned char* out, unsigned outSize, std::uint32_t size);
     void DiscardInput(std::uint32_t count);
     static void KeepLastBytes(unsigned char (&before)[4], const unsigned char* bytes, unsigned count) noexcept;
 
@@ -125,11 +110,9 @@ private:
     enum class StreamState { none, inflating, deflating };
 
     std::unique_ptr<z_stream_s> m_pStream;
-    // A second buffer of each kind when a second thread inflates.
-    Buffer m_in[2];
-    Buffer m_out[2];
+    Buffer m_in;
+    Buffer m_out;
     StreamState m_state = StreamState::none;
-    std::uint32_t m_nThreadedFrom;
 };
 
 // The result test of every zlib call: Z_OK and Z_STREAM_END pass; Z_ERRNO

@@ -32,10 +32,10 @@ void CMemberFile::FromFileStatus()
     m_header.attributes = status.m_attribute;
 }
 
-void CMemberFile::CreateNewOutput(const std::string& path)
+void CMemberFile::CreateNewOutput(const std::string& path, const wchar_t* exactPath)
 {
     m_strOutputPath = path;
-    OpenWriteNew(path, true);
+    OpenWriteNew(path, true, exactPath);
 }
 
 void CMemberFile::CreateOutput()

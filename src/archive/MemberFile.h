@@ -25,9 +25,10 @@ public:
     // Modified time, size and attribute byte from the status of the file
     // named m_strName (a plain file to copy); throws when it has none.
     void FromFileStatus();
-    // Creates the output file new at `path` (OpenWriteNew) and makes it the
-    // output path; CreateOutput then takes it as it is.
-    void CreateNewOutput(const std::string& path);
+    // Creates the output file new at `path` (OpenWriteNew, which may be
+    // given exactPath for it) and makes it the output path; CreateOutput then
+    // takes it as it is.
+    void CreateNewOutput(const std::string& path, const wchar_t* exactPath = nullptr);
     // Creates the output file (OpenWrite), unless CreateNewOutput has just
     // created it, and resets the written total and the checksum.
     void CreateOutput();

@@ -13,11 +13,17 @@ CSetupFile::~CSetupFile()
     }
 }
 
-void CSetupFile::OpenOrThrow(const std::string& path, unsigned flags)
+void CSetupFile::OpenOrThrow(const std::string& path, unsigned flags, const wchar_t* exactPath)
 {
     m_pending.clear();
     CFileException error;
-    if (!Open(path.c_str(), flags, &error))
+#if defined(_WIN32)
+    const bool opened = exactPath ? OpenExact(path.c_str(), exactPath, flags, &error) : Open(path.c_str(), flags, &error);
+#else
+    (void)exactPath;
+    const bool opened = Open(path.c_str(), flags, &error);
+#endif
+    if (!opened)
         throw error;
     m_path = path;
 }
@@ -35,10 +41,11 @@ void CSetupFile::OpenWrite(const std::string& path, bool binary)
     OpenOrThrow(path, modeCreate | modeReadWrite | (binary ? typeBinary : typeText));
 }
 
-void CSetupFile::OpenWriteNew(const std::string& path, bool binary)
+void CSetupFile::OpenWriteNew(const std::string& path, bool binary, const wchar_t* exactPath)
 {
     OpenOrThrow(path, modeCreate | modeCreateNew | modeReadWrite | shareDenyWrite | modeRename |
-                          (binary ? typeBinary : typeText));
+                          (binary ? typeBinary : typeText),
+                exactPath);
 }
 
 void CSetupFile::SetWriteBuffer(unsigned size) noexcept

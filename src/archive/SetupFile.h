@@ -23,8 +23,9 @@ public:
     void OpenWrite(const std::string& path, bool binary = true);
     // A file that must not exist yet: one that does fails with the system's
     // "exists" error. Others may read it meanwhile, and on Windows it can be
-    // renamed while open (RenameOpen).
-    void OpenWriteNew(const std::string& path, bool binary = true);
+    // renamed while open (RenameOpen). On Windows the system may be given
+    // exactPath, a CExactFolder path of the same file, instead.
+    void OpenWriteNew(const std::string& path, bool binary = true, const wchar_t* exactPath = nullptr);
 
     // CFile::Write on the handle. A full disk asks OnDiskFull: FALSE throws
     // CFileException diskFull (no OS code, no file name), TRUE tries the whole
@@ -54,7 +55,7 @@ protected:
     std::string m_path;
 
 private:
-    void OpenOrThrow(const std::string& path, unsigned flags);
+    void OpenOrThrow(const std::string& path, unsigned flags, const wchar_t* exactPath = nullptr);
     void WriteThrough(const void* buffer, unsigned count);
     void WritePending();
 

@@ -143,8 +143,11 @@ BOOL CInstallFile::ScheduleReplace(const CPathName& existing)
 BOOL CInstallFile::PutInPlace()
 {
     if (IsOpen()) {
-        m_bInstalled = RenameOpen(m_finalPath);
+        const std::wstring exact = m_pFolder ? m_pFolder->NewPathOf(m_finalPath.GetFileName()) : std::wstring();
+        m_bInstalled = RenameOpen(m_finalPath, exact.empty() ? nullptr : exact.c_str());
         const DWORD error = ::GetLastError();
+        if (m_bInstalled && m_pFolder)
+            m_pFolder->Add(m_finalPath.GetFileName());
         CloseScratch();
         ::SetLastError(error);
     } else {
@@ -185,6 +188,8 @@ void CInstallFile::ReplaceExisting(const CPathName& existing)
         ReplaceInUse(existing);
         return;
     }
+    if (m_pFolder)
+        m_pFolder->Add(aside.GetFileName());
     if (PutInPlace()) {
         m_bReplaced = TRUE;
         DiscardAside(aside);
@@ -352,6 +357,7 @@ BOOL FinalPathFor(const CDestinationMap& destinations, short destination, const 
 
 void CInstallFile::PrepareDestination()
 {
+    m_pFolder = nullptr;
     const std::string name = LastPathComponent(m_strName);
     const CPathName directory = m_pStep->GetRun().m_destinations.GetPath(m_header.destination);
     if (directory.IsEmpty())
@@ -367,6 +373,7 @@ void CInstallFile::PrepareDestination()
         directoryMade = true;
     }
     m_pStep->GetScratchFiles().TakeOwnNames();
+    m_pFolder = &m_pStep->GetScratchFiles().EnterFolder(directory);
 
     if (!FinalPathFor(m_pStep->GetRun().m_destinations, m_header.destination, m_strName, m_finalPath))
         AfxThrowFileException(CFileException::badPath, -1, directory.GetPath() + name);
@@ -384,7 +391,11 @@ void CInstallFile::PrepareDestination()
         for (;;) {
             DWORD error = ERROR_SUCCESS;
             try {
-                CreateNewOutput(scratch.GetPath());
+                // A name that no file of the folder has in any case is
+                // created by its exact path, without a search of the folder.
+                const std::wstring exact = m_pFolder->NewPathOf(scratch.GetFileName());
+                CreateNewOutput(scratch.GetPath(), exact.empty() ? nullptr : exact.c_str());
+                m_pFolder->Add(scratch.GetFileName());
                 m_scratchPath = scratch;
                 return;
             } catch (const CFileException& e) {

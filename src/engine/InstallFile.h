@@ -20,6 +20,7 @@
 class CArchiveItem;
 class CCopyStep;
 class CDestinationMap;
+class CFolderNames;
 
 // The call that asks Windows to rename a file at its next start
 // (MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT).
@@ -120,6 +121,9 @@ private:
     BOOL* m_pRestartNeeded = nullptr;
     // The directory PrepareDestination last created or entered.
     CPathName m_preparedDirectory;
+    // What the member's folder holds, as the copy step knows it; null for
+    // the rules alone.
+    CFolderNames* m_pFolder = nullptr;
     DelayedMoveFunction m_pfnDelayedMove = ::MoveFileExA;
 };
 

@@ -88,51 +88,91 @@ void CScratchFiles::TakeOwnNames()
     std::srand(1);
 }
 
-std::vector<CPathName> CScratchFiles::OwnFilesIn(const std::string& folder, const std::string& extension) const
+std::wstring CFolderNames::NewPathOf(const std::string& name) const
 {
-    std::vector<CPathName> files;
-    WIN32_FIND_DATAA entry{};
-    const CFindHandle search(::FindFirstFileA((folder + (extension.empty() ? "*" : "*." + extension)).c_str(), &entry));
-    if (!search)
-        return files;
-    do {
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            continue;
-        const CPathName path(folder + entry.cFileName);
-        std::string pathExtension;
-        path.SplitPath(nullptr, nullptr, nullptr, &pathExtension);
-        if (!path.IsEmpty() && Upper(pathExtension) == Upper(extension) && m_ownNames.count(Upper(path.GetName())))
-            files.push_back(path);
-    } while (::FindNextFileA(search.Get(), &entry));
-    return files;
+    return m_names.count(Upper(name)) ? std::wstring() : m_exact.PathOf(name);
+}
+
+void CFolderNames::Add(const std::string& name)
+{
+    m_names.insert(Upper(name));
+}
+
+namespace {
+
+// A directory as the folders are known by: its drive and directory, ending
+// in a backslash (CPathName gives them without it).
+std::string FolderText(const std::string& directory)
+{
+    std::string folder = directory;
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    return folder;
+}
+
+} // namespace
+
+CScratchFiles::CFolder& CScratchFiles::Folder(const std::string& directory)
+{
+    const std::string folder = FolderText(directory);
+    const std::string key = Upper(folder);
+    auto known = m_folders.find(key);
+    if (known != m_folders.end())
+        return known->second;
+
+    CFolder& entry = m_folders[key];
+    WIN32_FIND_DATAA found{};
+    const CFindHandle search(::FindFirstFileA((folder + "*").c_str(), &found));
+    if (!search) {
+        // An empty folder lists nothing; one that cannot be listed is not
+        // known, and its files go the ordinary way.
+        if (::GetLastError() != ERROR_FILE_NOT_FOUND)
+            return entry;
+    } else {
+        do {
+            entry.names.Add(found.cFileName);
+            if (found.cAlternateFileName[0])
+                entry.names.Add(found.cAlternateFileName);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                continue;
+            const CPathName path(folder + found.cFileName);
+            if (!path.IsEmpty() && m_ownNames.count(Upper(path.GetName())))
+                entry.ownFiles.push_back(path);
+        } while (::FindNextFileA(search.Get(), &found));
+        if (::GetLastError() != ERROR_NO_MORE_FILES)
+            return entry;
+    }
+    for (const int other : {CPathName::pathWindowsDir, CPathName::pathSystemDir}) {
+        const CPathName otherFolder(other);
+        if (!otherFolder.IsEmpty() && Upper(FolderText(otherFolder.GetDriveDirectory())) == key)
+            return entry;
+    }
+    entry.names.m_exact = CExactFolder(folder);
+    return entry;
+}
+
+CFolderNames& CScratchFiles::EnterFolder(const CPathName& directory)
+{
+    return Folder(directory.GetDriveDirectory()).names;
 }
 
 void CScratchFiles::CleanBeside(const CPathName& scratch)
 {
-    std::string folder = scratch.GetDriveDirectory(), extension;
+    std::string extension;
+    const std::string folder = scratch.GetDriveDirectory();
     if (folder.empty() || m_ownNames.empty())
         return;
-    if (folder.back() != '\\')
-        folder += '\\';
     scratch.SplitPath(nullptr, nullptr, nullptr, &extension);
 
-    const std::string key = Upper(folder + '|' + extension);
-    auto listed = m_candidates.find(key);
-    if (listed == m_candidates.end()) {
-        // The listing holds this run's own scratch file too, which is no
-        // earlier run's: kept, it would cost every later member beside it
-        // two opens, one of a name that is gone by then.
-        std::vector<CPathName> files = OwnFilesIn(folder, extension);
-        files.erase(std::remove_if(files.begin(), files.end(),
-                                   [&scratch](const CPathName& path) { return ::lstrcmpiA(path, scratch) == 0; }),
-                    files.end());
-        listed = m_candidates.emplace(key, std::move(files)).first;
-    }
-    std::vector<CPathName>& candidates = listed->second;
+    std::vector<CPathName>& candidates = Folder(folder).ownFiles;
     std::vector<CPathName> found;
-    for (const CPathName& path : candidates)
-        if (::lstrcmpiA(path, scratch) != 0 && IsBeginningOf(path, scratch))
+    for (const CPathName& path : candidates) {
+        std::string pathExtension;
+        path.SplitPath(nullptr, nullptr, nullptr, &pathExtension);
+        if (Upper(pathExtension) == Upper(extension) && ::lstrcmpiA(path, scratch) != 0 &&
+            IsBeginningOf(path, scratch))
             found.push_back(path);
+    }
     if (found.empty())
         return;
 

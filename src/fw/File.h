@@ -59,6 +59,12 @@ public:
     // Opens or creates the file. On failure returns false and, when given,
     // fills in error with the cause, the system's code and the file name.
     virtual bool Open(const char* fileName, unsigned openFlags, CFileException* error = nullptr);
+#if defined(_WIN32)
+    // Open, but the system is given exactPath (a CExactFolder path, or null
+    // for fileName itself); the file is known by fileName all the same.
+    virtual bool OpenExact(const char* fileName, const wchar_t* exactPath, unsigned openFlags,
+                           CFileException* error = nullptr);
+#endif
     // Reads up to count bytes; 0 at the end of the file.
     virtual unsigned Read(void* buffer, unsigned count);
     // Writes all count bytes; fewer bytes written raises cause diskFull.
@@ -90,8 +96,9 @@ public:
     // Gives the open file, opened with modeRename, the name newName where no
     // file has it yet: one call on its handle, where renaming by path opens
     // it a second time. FALSE with the system's error otherwise
-    // (ERROR_ALREADY_EXISTS for a name that is taken).
-    BOOL RenameOpen(const char* newName);
+    // (ERROR_ALREADY_EXISTS for a name that is taken). With exactNewName (a
+    // CExactFolder path of newName) the system is given that path instead.
+    BOOL RenameOpen(const char* newName, const wchar_t* exactNewName = nullptr);
 #endif
 
 protected:
@@ -117,6 +124,10 @@ public:
 
     // Opens the file and a C stream on it: text mode unless typeBinary is given.
     bool Open(const char* fileName, unsigned openFlags, CFileException* error = nullptr) override;
+#if defined(_WIN32)
+    bool OpenExact(const char* fileName, const wchar_t* exactPath, unsigned openFlags,
+                   CFileException* error = nullptr) override;
+#endif
     unsigned Read(void* buffer, unsigned count) override;
     void Write(const void* buffer, unsigned count) override;
     std::uint64_t Seek(std::int64_t offset, SeekPosition from) override;

@@ -5,6 +5,7 @@
 #include <io.h>
 
 #include <cstddef>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -53,6 +54,11 @@ void CFile::ForgetClosedFile() noexcept
 
 bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error)
 {
+    return CFile::OpenExact(fileName, nullptr, openFlags, error);
+}
+
+bool CFile::OpenExact(const char* fileName, const wchar_t* exactPath, unsigned openFlags, CFileException* error)
+{
     // Not the virtual Abort: a subclass may give it another meaning.
     CFile::Abort();
     DWORD access = 0;
@@ -76,7 +82,8 @@ bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
         creation = (openFlags & modeCreateNew) ? CREATE_NEW : (openFlags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
 
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, (openFlags & modeNoInherit) ? FALSE : TRUE};
-    CFileHandle file(::CreateFileA(fileName, access, share, &sa, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
+    CFileHandle file(exactPath ? ::CreateFileW(exactPath, access, share, &sa, creation, FILE_ATTRIBUTE_NORMAL, nullptr)
+                               : ::CreateFileA(fileName, access, share, &sa, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         if (error) {
             const DWORD code = ::GetLastError();
@@ -239,9 +246,10 @@ void CFile::Rename(const char* oldName, const char* newName)
         ThrowLastError(oldName);
 }
 
-BOOL CFile::RenameOpen(const char* newName)
+BOOL CFile::RenameOpen(const char* newName, const wchar_t* exactNewName)
 {
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, newName, -1, nullptr, 0);
+    const int length = exactNewName ? static_cast<int>(::lstrlenW(exactNewName)) + 1
+                                    : ::MultiByteToWideChar(CP_ACP, 0, newName, -1, nullptr, 0);
     if (length <= 0)
         return FALSE;
     // FILE_RENAME_INFO ends in the name, its terminating NUL included.
@@ -250,7 +258,10 @@ BOOL CFile::RenameOpen(const char* newName)
     info->ReplaceIfExists = FALSE;
     info->RootDirectory = nullptr;
     info->FileNameLength = static_cast<DWORD>(length - 1) * sizeof(WCHAR);
-    ::MultiByteToWideChar(CP_ACP, 0, newName, -1, info->FileName, length);
+    if (exactNewName)
+        std::memcpy(info->FileName, exactNewName, static_cast<std::size_t>(length) * sizeof(WCHAR));
+    else
+        ::MultiByteToWideChar(CP_ACP, 0, newName, -1, info->FileName, length);
     if (!::SetFileInformationByHandle(m_hFile.Get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size())))
         return FALSE;
     m_strFileName = newName;
@@ -259,8 +270,13 @@ BOOL CFile::RenameOpen(const char* newName)
 
 bool CStdioFile::Open(const char* fileName, unsigned openFlags, CFileException* error)
 {
+    return CStdioFile::OpenExact(fileName, nullptr, openFlags, error);
+}
+
+bool CStdioFile::OpenExact(const char* fileName, const wchar_t* exactPath, unsigned openFlags, CFileException* error)
+{
     CStdioFile::Abort();
-    if (!CFile::Open(fileName, openFlags, error))
+    if (!CFile::OpenExact(fileName, exactPath, openFlags, error))
         return false;
     int flags = (openFlags & typeBinary) ? _O_BINARY : _O_TEXT;
     const char* mode = "r";

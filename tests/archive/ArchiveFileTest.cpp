@@ -293,12 +293,12 @@ TEST_F(VolumeChainTest, MemberSpansThreeDiskettes)
     EXPECT_EQ(folders[2] + "DATA.Z3", archive.GetPathName());
 }
 
-// A member large enough to be inflated on a second thread has its later
-// volumes opened on the calling thread, in order; a volume refused there ends
-// the expansion, and the second thread with it.
-TEST_F(VolumeChainTest, MemberInflatedOnASecondThreadSpansThreeDiskettes)
+// A member of several inflate buffers' output whose packed data spans three
+// volumes has them opened in order and the member after it follows; a volume
+// refused ends the expansion.
+TEST_F(VolumeChainTest, LargeMemberSpansThreeDiskettes)
 {
-    TestMember big = Zlib("PELTO.DAT", SampleBytes(CZLibCodec::kThreadedFrom + 300000, 19, false));
+    TestMember big = Zlib("PELTO.DAT", SampleBytes(4 * CZLibCodec::kOutBufferSize + 300000, 19, false));
     big.continues = 1;
     TestMember last = Zlib("PELTO.HLP", SampleBytes(5000, 20, true));
     const std::string stream = LogicalStream({big, last});

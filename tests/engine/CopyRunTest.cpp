@@ -329,6 +329,28 @@ TEST_F(CopyRunTest, NoFreeScratchNameIsReportedAndNothingIsOverwritten)
     EXPECT_EQ("(none)", LogValue("Main", "ONLY.DAT"));
 }
 
+// Files the folder held before the run, under the names of the members in
+// another case: each member takes its file's place, whose name stays, and
+// no second file of the same name in another case appears beside it.
+TEST_F(CopyRunTest, FilesNamedInAnotherCaseAreReplacedNotDoubled)
+{
+    AddSource("NEW.TXT", "new text");
+    AddSource("Mixed.Dat", "new data");
+    AddSource("ADDED.TXT", "added");
+    BuildSet("[items]\r\nDATA.Z1=archive|Main|\r\n"
+             "[DATA.Z1]\r\nNEW.TXT=NEW.TXT\r\nMixed.Dat=Mixed.Dat\r\nADDED.TXT=ADDED.TXT\r\n");
+    AddExisting(App("new.txt"), "old", kEarlierTime);
+    AddExisting(App("MIXED.DAT"), "old", kEarlierTime);
+
+    ASSERT_TRUE(Copy());
+    ASSERT_EQ(0, ExitCode());
+    EXPECT_EQ((std::set<std::string>{"new.txt", "MIXED.DAT", "ADDED.TXT"}), FilesIn(App()));
+    EXPECT_EQ("new text", ReadFileBytes(App("new.txt")));
+    EXPECT_EQ("new data", ReadFileBytes(App("MIXED.DAT")));
+    EXPECT_EQ("0|1|1", LogValue("Main", "NEW.TXT"));
+    EXPECT_EQ("0|1|0", LogValue("Main", "ADDED.TXT"));
+}
+
 // The second volume of an archive is neither in the source folder nor in a
 // sibling folder: the host is asked for diskette 2 with the file's path,
 // while the member is current.

@@ -1,4 +1,7 @@
 #include "fw/File.h"
+#if defined(_WIN32)
+#include "fw/ExactFolder.h"
+#endif
 #include "support/TempDir.h"
 
 #include <cerrno>
@@ -170,5 +173,36 @@ TEST_F(FileTest, ErrorsMapToCauses)
         EXPECT_STREQ("CFileException", e.GetRuntimeClassName());
     }
 }
+
+#if defined(_WIN32)
+// Under Wine a folder's exact paths name the files its ordinary paths name:
+// a file created new by one, renamed by another and read back by the
+// ordinary path. Names that the two ways could spell differently get none.
+TEST_F(FileTest, ExactPathsNameTheFilesOfTheFolder)
+{
+    const CExactFolder folder(dir.Path());
+    if (folder.IsEmpty())
+        GTEST_SKIP() << "not under Wine";
+    for (const char* odd : {"TRAIL.", "TRAIL ", "SP ACE.TXT", "\xC4PFEL.TXT", "A*.TXT", ""})
+        EXPECT_TRUE(folder.PathOf(odd).empty()) << odd;
+
+    CFile file;
+    const std::wstring created = folder.PathOf("Made-New_1.tmp");
+    ASSERT_TRUE(file.OpenExact((dir / "Made-New_1.tmp").c_str(), created.c_str(),
+                               CFile::modeCreate | CFile::modeCreateNew | CFile::modeReadWrite | CFile::modeRename));
+    file.Write("exact", 5);
+    CFile again;
+    CFileException error;
+    EXPECT_FALSE(again.OpenExact((dir / "Made-New_1.tmp").c_str(), created.c_str(),
+                                 CFile::modeCreate | CFile::modeCreateNew | CFile::modeWrite, &error));
+    EXPECT_EQ(ERROR_FILE_EXISTS, static_cast<DWORD>(error.m_lOsError));
+    const std::wstring renamed = folder.PathOf("FINAL.DAT");
+    ASSERT_TRUE(file.RenameOpen((dir / "FINAL.DAT").c_str(), renamed.c_str()));
+    EXPECT_EQ(dir / "FINAL.DAT", file.GetFilePath());
+    file.Close();
+    EXPECT_EQ(std::set<std::string>{"FINAL.DAT"}, FilesIn(dir));
+    EXPECT_EQ("exact", ReadFileBytes(dir / "FINAL.DAT"));
+}
+#endif
 
 } // namespace
