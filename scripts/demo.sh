@@ -24,9 +24,11 @@ out="$(dirname "$host_dir")/demo"
 diskset="$host_dir/tools/diskset/diskset"
 layout="$win_dir/sample/pelto.layout"
 
+# printf, not echo: the texts hold Windows paths, whose backslashes echo may
+# take for escapes ('\r' in 'C:\SETUP\run.log').
 heading() {
     echo
-    echo "== $* =="
+    printf '== %s ==\n' "$*"
 }
 
 [ -f "$layout" ] || { echo "demo: $layout is missing (build the target sample in $win_dir)" >&2; exit 1; }
@@ -171,7 +173,7 @@ fi
 install_status=0
 # shellcheck disable=SC2086 # the options are words of their own
 wine 'C:\SETUP\DISK01\INSTALL.EXE' $install_options </dev/null >/dev/null 2>&1 || install_status=$?
-echo "INSTALL.EXE${install_options:+ $install_options} ended with exit code $install_status"
+printf '%s\n' "INSTALL.EXE${install_options:+ $install_options} ended with exit code $install_status"
 # Setup starts "pelto.exe /install" without waiting for it.
 [ $install_status -ne 0 ] || wait_for '[ -f "$dest/pelto.ini" ]' 100 || true
 show_state
@@ -203,7 +205,7 @@ else
     fi
     # shellcheck disable=SC2086 # the options are words of their own
     wine "$program" $remove_options </dev/null >/dev/null 2>&1 || remove_status=$?
-    echo "INSTALL.EXE $remove_options ended with exit code $remove_status"
+    printf '%s\n' "INSTALL.EXE $remove_options ended with exit code $remove_status"
     # _cleanup.exe may still be at work when setup has ended.
     if [ $remove_status -eq 0 ]; then
         echo "A running program cannot delete its own file, so the removal leaves"
@@ -225,7 +227,7 @@ echo "stays and records the removal's events."
 show_state
 
 if [ $gui = no ] && [ -f "$drive_c/SETUP/run.log" ]; then
-    heading "The run log of both runs, run.log in C:\\SETUP (time, kind, fields; tabs shown as two blanks)"
+    heading "The run log of both runs, C:\\SETUP\\run.log (time, kind, fields; tabs shown as two blanks)"
     tr -d '\r' <"$drive_c/SETUP/run.log" | sed 's/\t/  /g'
 fi
 
