@@ -31,6 +31,24 @@ public:
     CBuildFile() { SetWriteBuffer(kCopyBuffer); }
 };
 
+// Members of at most this size are packed into memory, as long as all held
+// there stay within kMemoryForPacked: a work file per member costs a file
+// creation and a deletion, and creating files right after deleting many is
+// slow on some file systems.
+constexpr std::uint64_t kPackedInMemoryUpTo = 256 * 1024;
+constexpr std::uint64_t kMemoryForPacked = 64 * 1024 * 1024;
+
+// The output of the codec gathered in memory.
+class CMemorySink : public CFile {
+public:
+    void Write(const void* buffer, unsigned count) override
+    {
+        const auto* bytes = static_cast<const unsigned char*>(buffer);
+        m_bytes.insert(m_bytes.end(), bytes, bytes + count);
+    }
+    std::vector<unsigned char> m_bytes;
+};
+
 std::string Join(const std::string& folder, const std::string& name)
 {
     return (fs::path(folder) / name).string();
@@ -318,6 +336,7 @@ void CSetBuilder::PackAll()
     };
     constexpr std::size_t kNoMember = static_cast<std::size_t>(-1);
     m_items.clear();
+    m_packedInMemory = 0;
     std::vector<Task> tasks;
     std::vector<std::size_t> firstTask;  // per item
     for (const LayoutItem& layoutItem : m_layout.m_items) {
@@ -446,6 +465,19 @@ void CSetBuilder::PackData(CMultiFile& source, Member& member, int workFile) con
     if (!member.layout->zlib) {
         std::vector<unsigned char> buffer(kCopyBuffer);
         while (source.Read(buffer.data(), kCopyBuffer) != 0) {
+        }
+        return;
+    }
+    const std::uint64_t size = source.GetLength();
+    if (size <= kPackedInMemoryUpTo && m_packedInMemory.fetch_add(size) + size <= kMemoryForPacked) {
+        CMemorySink packed;
+        CZLibCodec codec;
+        codec.Compress(&source, &packed);
+        if (packed.m_bytes.size() < static_cast<std::uint64_t>(source.m_nBytesRead)) {
+            h.method = METHOD_ZLIB;
+            h.packedSize = static_cast<std::uint32_t>(packed.m_bytes.size());
+            member.packedPath.clear();
+            member.packedBytes = std::move(packed.m_bytes);
         }
         return;
     }
@@ -819,6 +851,10 @@ void CSetBuilder::WriteVolumes(const Item& item) const
         unsigned char header[kHeaderSize];
         EncodeHeader(m.header, header);
         stream.Write(header, kHeaderSize);
+        if (m.packedPath.empty()) {
+            stream.Write(m.packedBytes.data(), static_cast<unsigned>(m.packedBytes.size()));
+            continue;
+        }
         CSetupFile packed;
         packed.OpenRead(m.packedPath);
         std::uint64_t left = m.header.packedSize;

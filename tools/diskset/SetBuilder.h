@@ -15,6 +15,7 @@
 #include "archive/MultiFile.h"
 #include "rules/ProfileRecords.h"
 
+#include <atomic>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -38,6 +39,9 @@ private:
         const LayoutMember* layout = nullptr;
         MemberHeader header;
         std::string packedPath;  // the packed data: a work file, or the source when copied
+        // The packed data of a small member, held in memory instead of a work
+        // file (packedPath is empty then).
+        std::vector<unsigned char> packedBytes;
         std::uint64_t headerAt = 0, dataAt = 0, dataEnd = 0;  // offsets in the logical stream
         std::string warning;  // for the build's output, in the order of the members
     };
@@ -122,6 +126,8 @@ private:
     bool m_bImages;
     std::ostream& m_out;
     unsigned m_nThreads;
+    // Bytes of sources packed into memory so far (PackData).
+    mutable std::atomic<std::uint64_t> m_packedInMemory{0};
 
     std::string m_setupName;
     std::string m_profileName;
