@@ -335,16 +335,22 @@ void CInstallFile::ReportDecision()
     run.m_nInstalledBytes += m_header.size;
     if (!run.m_runLog.IsOpen())
         return;
-    const char* decision = "new";
-    if (!m_existing.IsEmpty())
-        decision = !m_bNewer ? "kept" : m_bInstalled ? (m_bReplaced ? "replaced" : "beside") : m_bReplaced ? "restart"
-                                                                                                          : "kept";
-    else if (!m_bInstalled)
-        decision = "failed";
     const bool compared = !m_existing.IsEmpty();
-    run.m_runLog.Write("file", {decision, m_finalPath.GetPath(), compared ? m_reason.by : "-",
+    run.m_runLog.Write("file", {DecisionName(), m_finalPath.GetPath(), compared ? m_reason.by : "-",
                                 compared ? m_reason.newValue : "-", compared ? m_reason.existingValue : "-",
                                 compared ? m_existing.GetPath() : "-"});
+}
+
+// What ApplyRules did, as the run log names it.
+const char* CInstallFile::DecisionName() const noexcept
+{
+    if (m_existing.IsEmpty())
+        return m_bInstalled ? "new" : "failed";
+    if (!m_bNewer)
+        return "kept";
+    if (m_bInstalled)
+        return m_bReplaced ? "replaced" : "beside";  // beside: the copy in the other folder stays
+    return m_bReplaced ? "restart" : "kept";
 }
 
 BOOL FinalPathFor(const CDestinationMap& destinations, short destination, const std::string& name, CPathName& out)

@@ -107,6 +107,7 @@ public:
 private:
     // The rules' decision in the run log, and the installed bytes counted.
     void ReportDecision();
+    const char* DecisionName() const noexcept;
     BOOL PutInPlace();
     void CloseScratch() noexcept;
     void ReplaceExisting(const CPathName& existing);
