@@ -897,57 +897,101 @@ void CSetBuilder::Verify() const
     }
     if (!m_setupName.empty() && !SameContents(m_layout.m_setupProgram, OnDisk(1, m_setupName)))
         throw CInputError("verification: the copy of the setup program differs from " + m_layout.m_setupProgram);
-    RunInOrderOfFailure(m_items.size(), m_nThreads,
-                        [this](std::size_t index) { VerifyItem(m_items[index], index); });
+    // Archives are read back in parts, so that one large archive keeps every
+    // thread busy too; the parts run in the order of their members, so the
+    // first failure reported is the one a single walk would meet first.
+    const std::vector<ReadBackPart> parts = ReadBackParts();
+    RunInOrderOfFailure(parts.size(), m_nThreads, [&](std::size_t index) { VerifyPart(parts[index], index); });
 }
 
-void CSetBuilder::VerifyItem(const Item& item, std::size_t index) const
+std::vector<CSetBuilder::ReadBackPart> CSetBuilder::ReadBackParts() const
 {
+    std::vector<ReadBackPart> parts;
+    for (const Item& item : m_items) {
+        const std::size_t count = item.members.size();
+        if (item.layout->kind == LayoutItem::Kind::file || count <= 1 || m_nThreads <= 1) {
+            parts.push_back({&item, 0, count});
+            continue;
+        }
+        // Parts of about equal expanded bytes, each at least one member.
+        const std::size_t partCount = std::min<std::size_t>(m_nThreads, count);
+        std::uint64_t total = 0;
+        for (const Member& m : item.members)
+            total += m.header.size;
+        std::size_t from = 0;
+        std::uint64_t done = 0;
+        for (std::size_t part = 1; part <= partCount; ++part) {
+            std::size_t to = from + 1;
+            done += item.members[from].header.size;
+            const std::uint64_t goal = total / partCount * part;
+            while (part < partCount && to < count - (partCount - part) && done < goal)
+                done += item.members[to++].header.size;
+            if (part == partCount)
+                to = count;
+            parts.push_back({&item, from, to});
+            from = to;
+        }
+    }
+    return parts;
+}
+
+void CSetBuilder::VerifyPart(const ReadBackPart& part, std::size_t index) const
+{
+    const Item& item = *part.item;
     if (item.layout->kind == LayoutItem::Kind::file) {
         if (!SameContents(item.layout->source, OnDisk(item.disk, item.layout->name)))
             throw CInputError("verification: " + OnDisk(item.disk, item.layout->name) + " differs from " +
                               item.layout->source);
         return;
     }
-    // Each archive expands its members in a work folder of its own.
+    // Each part expands its members in a work folder of its own.
     const std::string workDir = Join(m_work, "verify-" + std::to_string(index + 1));
     std::error_code error;
     fs::create_directories(workDir, error);
     if (error)
         throw CInputError(workDir + ": cannot be created: " + error.message());
-    VerifyArchive(item, workDir);
+    VerifyArchive(item, part.from, part.to, workDir);
 }
 
-void CSetBuilder::VerifyArchive(const Item& item, const std::string& workDir) const
+// Expands members [from, to) of the archive and compares each with its
+// source; the part that ends with the last member also checks that the walk
+// ends there and on the planned volumes.
+void CSetBuilder::VerifyArchive(const Item& item, std::size_t from, std::size_t to, const std::string& workDir) const
 {
     const std::string first = OnDisk(item.volumes.front().disk, item.volumes.front().name);
+    const bool last = to == item.members.size();
     CSetArchive archive;
     CMemberFile member;
     bool inMember = false;
-    std::size_t index = 0;
     try {
-        const int count = ExpandArchive(archive, first, workDir, member, inMember, [&](const ExpandedMember& m) {
-            if (index >= item.members.size())
-                throw CInputError("verification: " + first + " holds more members than written");
-            const Member& planned = item.members[index++];
-            const MemberHeader& h = m.member.Header();
-            unsigned char written[kHeaderSize], read[kHeaderSize];
-            EncodeHeader(planned.header, written);
-            EncodeHeader(h, read);
-            if (!std::equal(written, written + kHeaderSize, read))
-                throw CInputError("verification: the header of '" + planned.layout->name + "' in " + first +
-                                  " reads back differently");
-            if (!SameContents(planned.layout->source, m.path))
-                throw CInputError("verification: '" + planned.layout->name + "' expands to other bytes than " +
-                                  planned.layout->source);
-        });
-        if (static_cast<std::size_t>(count) != item.members.size())
+        archive.OpenFirst(first);
+        const int count = ExpandMembers(
+            archive, workDir, member, inMember,
+            [&](const ExpandedMember& m) {
+                if (m.index >= item.members.size())
+                    throw CInputError("verification: " + first + " holds more members than written");
+                const Member& planned = item.members[m.index];
+                const MemberHeader& h = m.member.Header();
+                unsigned char written[kHeaderSize], read[kHeaderSize];
+                EncodeHeader(planned.header, written);
+                EncodeHeader(h, read);
+                if (!std::equal(written, written + kHeaderSize, read))
+                    throw CInputError("verification: the header of '" + planned.layout->name + "' in " + first +
+                                      " reads back differently");
+                if (!SameContents(planned.layout->source, m.path))
+                    throw CInputError("verification: '" + planned.layout->name + "' expands to other bytes than " +
+                                      planned.layout->source);
+            },
+            from, last ? SIZE_MAX : to);
+        if (static_cast<std::size_t>(count) != (last ? item.members.size() : to))
             throw CInputError("verification: " + first + " reads back with " + std::to_string(count) + " of " +
                               std::to_string(item.members.size()) + " members");
     } catch (const CException& e) {
         throw CInputError("verification: " + first + ": " + (inMember ? member.GetName() + ": " : std::string()) +
                           DescribeException(e));
     }
+    if (!last)
+        return;
     if (archive.m_volumes.size() != item.volumes.size())
         throw CInputError("verification: " + first + " reads back from " + std::to_string(archive.m_volumes.size()) +
                           " volumes instead of " + std::to_string(item.volumes.size()));

@@ -101,8 +101,14 @@ private:
     void WriteVolumes(const Item& item) const;
     void StampPlainFile(const Item& item) const;
     void Verify() const;
-    void VerifyItem(const Item& item, std::size_t index) const;
-    void VerifyArchive(const Item& item, const std::string& workDir) const;
+    // A part of the read-back: a plain file, or members [from, to) of an archive.
+    struct ReadBackPart {
+        const Item* item;
+        std::size_t from, to;
+    };
+    std::vector<ReadBackPart> ReadBackParts() const;
+    void VerifyPart(const ReadBackPart& part, std::size_t index) const;
+    void VerifyArchive(const Item& item, std::size_t from, std::size_t to, const std::string& workDir) const;
     void CheckImagesPossible() const;
     void WriteImages() const;
     void VerifyImage(int disk, const DisketteImageSpec& spec) const;

@@ -132,23 +132,27 @@ std::string DescribeException(const CException& e)
 }
 
 int ExpandMembers(CSetArchive& archive, const std::string& workDir, CMemberFile& member, bool& inMember,
-                  const std::function<void(const ExpandedMember&)>& check)
+                  const std::function<void(const ExpandedMember&)>& check, std::size_t from, std::size_t to)
 {
     const std::string scratch = Join(workDir, "member.tmp");
-    int count = 0;
+    std::size_t count = 0;
     inMember = false;
-    while (archive.NextMember(member)) {
+    while (count < to && archive.NextMember(member)) {
         inMember = true;
-        RemoveScratch(scratch);
-        member.SetOutputPath(scratch);
-        archive.ExtractMember(member);
-        if (check)
-            check({member, scratch});
+        if (count < from) {
+            archive.SkipMember(member);
+        } else {
+            RemoveScratch(scratch);
+            member.SetOutputPath(scratch);
+            archive.ExtractMember(member);
+            if (check)
+                check({member, scratch, count});
+        }
         inMember = false;
         ++count;
     }
     RemoveScratch(scratch);
-    return count;
+    return static_cast<int>(count);
 }
 
 int ExpandArchive(CSetArchive& archive, const std::string& firstVolume, const std::string& workDir,

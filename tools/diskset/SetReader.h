@@ -5,6 +5,8 @@
 // are reported with the program's own error titles from the string table.
 #include "archive/ArchiveFile.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -43,17 +45,20 @@ int ListArchive(const std::string& path, std::ostream& out, std::ostream& err);
 int ExtractArchive(const std::string& path, const std::string& dir, bool overwrite, std::ostream& out,
                    std::ostream& err);
 
-// Expands every member of an archive, opened as the caller chose, in turn
+// Expands the members of an archive, opened as the caller chose, in turn
 // into one scratch file in workDir and hands each to check (which may throw);
-// returns the number of members. Exceptions of the walk propagate, with
-// inMember telling whether they came from a member (whose header member
-// holds) or from the archive.
+// returns the number of members walked over. Members before `from` are
+// skipped unread, and the walk stops before member `to`. Exceptions of the
+// walk propagate, with inMember telling whether they came from a member
+// (whose header member holds) or from the archive.
 struct ExpandedMember {
     const CMemberFile& member;
     const std::string& path;  // the expanded file
+    std::size_t index;        // the member's place in the archive, from 0
 };
 int ExpandMembers(CSetArchive& archive, const std::string& workDir, CMemberFile& member, bool& inMember,
-                  const std::function<void(const ExpandedMember&)>& check);
-// The same, opening firstVolume with OpenFirst.
+                  const std::function<void(const ExpandedMember&)>& check, std::size_t from = 0,
+                  std::size_t to = SIZE_MAX);
+// Every member, opening firstVolume with OpenFirst.
 int ExpandArchive(CSetArchive& archive, const std::string& firstVolume, const std::string& workDir,
                   CMemberFile& member, bool& inMember, const std::function<void(const ExpandedMember&)>& check);
