@@ -15,4 +15,17 @@ for dir in "$@"; do
         done
     done
 done
+# The setup program imports only what its every run needs: each imported
+# library is loaded, with its own imports, before the first page shows. The
+# common dialogs and COM are looked up when first used.
+for dir in "$@"; do
+    for f in $(find "$dir" -type f -name 'INSTALL.EXE' -path '*/src/app/*'); do
+        for dll in $(x86_64-w64-mingw32-objdump -p "$f" | sed -n 's/^\s*DLL Name: //p'); do
+            if ! printf '%s\n' "$dll" | tr 'A-Z' 'a-z' | grep -Eq '^(kernel32|user32|gdi32|advapi32|version|msvcrt)\.dll$'; then
+                echo "$f imports $dll: the setup program loads it at its start for every run" >&2
+                bad=1
+            fi
+        done
+    done
+done
 exit $bad

@@ -1,5 +1,7 @@
 #include "fw/FileDialog.h"
 
+#include "fw/SystemLibrary.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -89,7 +91,13 @@ INT_PTR CFileDialog::DoModal()
             m_ofn.lpstrTitle = m_strTitle.c_str();
     }
     m_bModal = true;
-    const BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
+    // comdlg32 is loaded at the first dialog, not at the program's start.
+    static const auto getOpenFileName =
+        SystemFunction<decltype(::GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+    static const auto getSaveFileName =
+        SystemFunction<decltype(::GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");
+    const auto show = m_bOpenFileDialog ? getOpenFileName : getSaveFileName;
+    const BOOL chosen = show && show(&m_ofn);
     m_bModal = false;
     // The common dialog need not hand its window's last messages to the hook:
     // the object lets go of the window here.

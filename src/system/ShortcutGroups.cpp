@@ -1,5 +1,6 @@
 #include "system/ShortcutGroups.h"
 
+#include "fw/SystemLibrary.h"
 #include "system/Registry.h"
 
 #include <objbase.h>
@@ -19,6 +20,29 @@ BOOL IsStartMenuWindows()
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     return ::GetVersionExA(&version) && version.dwMajorVersion > 3;
+}
+
+// COM is loaded when the first shortcut is made, not at the program's start
+// (the wizard of a product without shortcuts never needs it).
+constexpr const char kOle32[] = "ole32.dll";
+
+HRESULT ComInitialize()
+{
+    static const auto initialize = SystemFunction<decltype(::CoInitialize)>(kOle32, "CoInitialize");
+    return initialize ? initialize(nullptr) : E_NOTIMPL;
+}
+
+void ComUninitialize()
+{
+    static const auto uninitialize = SystemFunction<decltype(::CoUninitialize)>(kOle32, "CoUninitialize");
+    if (uninitialize)
+        uninitialize();
+}
+
+HRESULT ComCreateInstance(REFCLSID id, REFIID iface, void** out)
+{
+    static const auto create = SystemFunction<decltype(::CoCreateInstance)>(kOle32, "CoCreateInstance");
+    return create ? create(id, nullptr, CLSCTX_INPROC_SERVER, iface, out) : E_NOTIMPL;
 }
 
 } // namespace
@@ -52,7 +76,7 @@ CShortcutGroups::~CShortcutGroups()
         Close();
     // After the last interface is gone: COM may unload the shell's library.
     if (m_bComInitialized)
-        ::CoUninitialize();
+        ComUninitialize();
 }
 
 BOOL CShortcutGroups::Close()
@@ -94,11 +118,10 @@ BOOL CShortcutGroups::GetShortcutFile(const char* group, const char* name, CPath
 BOOL CShortcutGroups::CreateShellLink()
 {
     if (!m_bComInitialized)
-        m_bComInitialized = SUCCEEDED(::CoInitialize(nullptr));
+        m_bComInitialized = SUCCEEDED(ComInitialize());
     persistFile.Reset();
     shellLink.Reset();
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                  shellLink.PutVoid())))
+    if (FAILED(ComCreateInstance(CLSID_ShellLink, IID_IShellLinkA, shellLink.PutVoid())))
         return FALSE;
     if (FAILED(shellLink->QueryInterface(IID_IPersistFile, persistFile.PutVoid()))) {
         shellLink.Reset();
