@@ -265,6 +265,16 @@ TEST_F(ReplaceTest, FinalPathAlwaysHoldsTheOldOrTheNewFile)
     CPathName wininitPath(CPathName::pathWindowsDir);
     ASSERT_TRUE(wininitPath.SetFileName("wininit.ini"));
     const std::string wininit = wininitPath.GetPath();
+    // wininit.ini, or the folder standing in for one that cannot be written,
+    // goes however the test ends: the tests after it find none.
+    struct RemoveAtEnd {
+        const std::string& path;
+        ~RemoveAtEnd()
+        {
+            ::RemoveDirectoryA(path.c_str());
+            ::DeleteFileA(path.c_str());
+        }
+    } removeWininit{wininit};
     for (const char* holder : {"none", "no delete sharing", "delete sharing", "image"})
     for (const bool scratchHeld : {false, true})
     for (const bool readOnly : {false, true})
@@ -322,8 +332,6 @@ TEST_F(ReplaceTest, FinalPathAlwaysHoldsTheOldOrTheNewFile)
             EXPECT_EQ(scheduling == Scheduling::delayedMove, deletionPending) << name;
         }
     }
-    ::RemoveDirectoryA(wininit.c_str());
-    ::DeleteFileA(wininit.c_str());
 }
 
 // Members for the Windows and System directories: an existing copy may lie
@@ -421,9 +429,13 @@ protected:
     void SetUp() override
     {
         m_wininit = CPathName(CPathName::pathWindowsDir).GetPath() + "wininit.ini";
+        TearDown();
+    }
+    void TearDown() override
+    {
+        ::RemoveDirectoryA(m_wininit.c_str());
         ::DeleteFileA(m_wininit.c_str());
     }
-    void TearDown() override { ::DeleteFileA(m_wininit.c_str()); }
 
     TempDir m_dir;
     std::string m_wininit;
@@ -452,7 +464,6 @@ TEST_F(ReplaceOnRestartTest, WininitThatCannotBeWrittenIsReported)
 {
     ASSERT_TRUE(::CreateDirectoryA(m_wininit.c_str(), nullptr));
     EXPECT_FALSE(ReplaceOnRestart("C:\\WINDOWS\\X2.TMP", "C:\\B.DLL", RefuseDelayedMove));
-    ::RemoveDirectoryA(m_wininit.c_str());
 }
 
 } // namespace

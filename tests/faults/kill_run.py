@@ -88,9 +88,7 @@ class Machine:
         self.enter = enter
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
                         PELTO_WINE_BIND=self.root)
-        # The server outlives each run, and ends 30 s after the last one
-        # even when this driver is killed.
-        subprocess.run(self.enter + ["wineserver", "-p30"], env=self.env, check=False)
+        self.keep_server()
         self.c = os.path.join(self.prefix, "drive_c")
         self.app = os.path.join(self.c, "KILLAPP")
         self.system = os.path.join(self.c, "windows", "system32")
@@ -98,9 +96,17 @@ class Machine:
         self.install_exe = install_exe
         self.diskset_exe = diskset_exe
 
-    def close(self):
+    def keep_server(self):
+        """The server outlives each run, and ends 30 s after the last one
+        even when this driver is killed."""
+        subprocess.run(self.enter + ["wineserver", "-p30"], env=self.env, check=False)
+
+    def stop_server(self):
         subprocess.run(self.enter + ["wineserver", "-k"], env=self.env, check=False, stderr=subprocess.DEVNULL)
         subprocess.run(self.enter + ["wineserver", "-w"], env=self.env, check=False, stderr=subprocess.DEVNULL)
+
+    def close(self):
+        self.stop_server()
         shutil.rmtree(self.root, ignore_errors=True)
 
     def final_path(self, name):
@@ -255,7 +261,12 @@ def verify_removal(machine, check, label):
     files do), the user's own file and every other System file stay."""
     copy = os.path.join(machine.root, "removal")
     shutil.rmtree(copy, ignore_errors=True)
+    # The Wine server holds the registry in memory and writes it out only now
+    # and then: it is stopped, which writes it, so that the copy holds every
+    # key the killed run set, as a real machine's registry would.
+    machine.stop_server()
     subprocess.run(["cp", "-a", machine.prefix + "/.", copy + "/"], check=True)
+    machine.keep_server()
     env = dict(machine.env, WINEPREFIX=copy)
     drive_c = os.path.join(copy, "drive_c")
     system = os.path.join(drive_c, os.path.relpath(machine.system, machine.c))

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <stdexcept>
 
 std::string TestProgramDir()
@@ -35,25 +36,56 @@ void SetModifiedTime(const std::string& path, long long seconds)
 
 CHeldOpen::CHeldOpen(const std::string& path, HoldMode mode)
 {
+    // A helper that ends before it has the file (Wine under load has been
+    // seen to end one at its start) is started again: only one that stays
+    // up and says it holds the file counts.
+    for (int attempt = 1; attempt <= 3 && !m_bHolding; ++attempt) {
+        DWORD exitCode = 0;
+        if (Start(path, mode, exitCode))
+            break;
+        std::fprintf(stderr, "HoldOpen for %s ended with %lu before holding it (attempt %d)\n", path.c_str(),
+                     static_cast<unsigned long>(exitCode), attempt);
+    }
+}
+
+bool CHeldOpen::Start(const std::string& path, HoldMode mode, unsigned long& exitCode)
+{
     static int serial = 0;
     const std::string name = "PeltoHeldOpen" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++serial);
     const HANDLE ready = ::CreateEventA(nullptr, TRUE, FALSE, (name + "_ready").c_str());
-    m_hRelease = ::CreateEventA(nullptr, TRUE, FALSE, (name + "_release").c_str());
+    const HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, (name + "_release").c_str());
     std::string command = "\"" + TestProgramDir() + "HoldOpen.exe\" \"" + path + "\" " + name + "_ready " + name +
                           "_release" +
                           (mode == HoldMode::deleteSharing ? " share-delete" : mode == HoldMode::image ? " image" : "");
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (ready && m_hRelease &&
+    bool started = false;
+    if (ready && release &&
         ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         ::CloseHandle(process.hThread);
-        m_hProcess = process.hProcess;
         const HANDLE waitFor[] = {ready, process.hProcess};
-        m_bHolding = ::WaitForMultipleObjects(2, waitFor, FALSE, 60000) == WAIT_OBJECT_0;
+        if (::WaitForMultipleObjects(2, waitFor, FALSE, 60000) == WAIT_OBJECT_0) {
+            m_hProcess = process.hProcess;
+            m_hRelease = release;
+            m_bHolding = true;
+            started = true;
+        } else {
+            ::SetEvent(release);
+            ::WaitForSingleObject(process.hProcess, 60000);
+            DWORD code = 0;
+            ::GetExitCodeProcess(process.hProcess, &code);
+            exitCode = code;
+            ::CloseHandle(process.hProcess);
+        }
+    } else {
+        exitCode = ::GetLastError();
     }
     if (ready)
         ::CloseHandle(ready);
+    if (release && !started)
+        ::CloseHandle(release);
+    return started;
 }
 
 CHeldOpen::~CHeldOpen()

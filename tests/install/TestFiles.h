@@ -29,6 +29,8 @@ public:
     bool IsHolding() const noexcept { return m_bHolding; }
 
 private:
+    bool Start(const std::string& path, HoldMode mode, unsigned long& exitCode);
+
     void* m_hRelease = nullptr;
     void* m_hProcess = nullptr;
     bool m_bHolding = false;
