@@ -9,12 +9,12 @@ namespace {
 
 // Clears the current member and releases the codec however an expansion ends.
 struct ExpansionScope {
-    std::unique_ptr<CCodec>& codec;
+    CCodec*& codec;
     CMemberFile*& current;
     ~ExpansionScope()
     {
         current = nullptr;
-        codec.reset();
+        codec = nullptr;
     }
 };
 
@@ -59,6 +59,18 @@ std::unique_ptr<CCodec> CArchiveFile::CreateCodec(std::int32_t method, std::int3
     }
 }
 
+CCodec* CArchiveFile::CodecFor(std::int32_t method, std::int32_t option)
+{
+    for (const MadeCodec& made : m_codecs)
+        if (made.method == method && made.option == option)
+            return made.codec.get();
+    std::unique_ptr<CCodec> codec = CreateCodec(method, option);
+    if (!codec)
+        return nullptr;
+    m_codecs.push_back({method, option, std::move(codec)});
+    return m_codecs.back().codec.get();
+}
+
 void CArchiveFile::ExtractMember(CMemberFile& member)
 {
     const MemberHeader& header = member.Header();
@@ -66,7 +78,7 @@ void CArchiveFile::ExtractMember(CMemberFile& member)
     bool aborted = false;
     {
         ExpansionScope scope{m_pCodec, m_pCurrent};
-        m_pCodec = CreateCodec(header.method, header.methodOption);
+        m_pCodec = CodecFor(header.method, header.methodOption);
         if (!m_pCodec)
             throw CMultiFileException(MultiFileCode::unknownMethod);
         m_pCurrent = &member;

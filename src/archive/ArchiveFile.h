@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CArchiveFile : public CMultiFile {
 public:
@@ -58,7 +59,19 @@ public:
     const CMemberFile* GetCurrentMember() const noexcept { return m_pCurrent; }
 
 protected:
-    std::unique_ptr<CCodec> m_pCodec;  // the codec of the member being expanded
+    CCodec* m_pCodec = nullptr;         // the codec of the member being expanded, one of m_codecs
     CMemberFile* m_pCurrent = nullptr;  // the member being expanded; not owned
     int m_nVolume = 0;
+
+private:
+    // The codec of a method, made at its first member and kept for the
+    // members after it: its buffers and zlib's state and window are made
+    // once per archive, not once per member. Null for an unknown method.
+    CCodec* CodecFor(std::int32_t method, std::int32_t option);
+
+    struct MadeCodec {
+        std::int32_t method, option;
+        std::unique_ptr<CCodec> codec;
+    };
+    std::vector<MadeCodec> m_codecs;
 };

@@ -127,14 +127,20 @@ void CZLibCodec::EndStream() noexcept
 
 void CZLibCodec::StartInflate()
 {
-    EndStream();
     z_stream& zs = *m_pStream;
-    zs = z_stream{};
-    zs.zalloc = Z_NULL;  // zlib's own allocation
-    zs.zfree = Z_NULL;
-    zs.opaque = this;
-    ThrowOnZLibError(inflateInit(&zs));
-    m_state = StreamState::inflating;
+    if (m_state == StreamState::inflating) {
+        // The stream of the member before, however it ended: zlib starts
+        // over with the state and window it has.
+        ThrowOnZLibError(inflateReset(&zs));
+    } else {
+        EndStream();
+        zs = z_stream{};
+        zs.zalloc = Z_NULL;  // zlib's own allocation
+        zs.zfree = Z_NULL;
+        zs.opaque = this;
+        ThrowOnZLibError(inflateInit(&zs));
+        m_state = StreamState::inflating;
+    }
     // zlib's Adler-32 goes a byte at a time; Inflate checks the trailer with
     // a faster one of its own. zlib still reads the trailer.
     ThrowOnZLibError(inflateValidate(&zs, 0));
@@ -144,8 +150,6 @@ void CZLibCodec::Expand(std::uint32_t packedSize, std::uint32_t size)
 {
     StartInflate();
     const std::uint64_t fed = InflateMember(packedSize, size);
-    m_state = StreamState::none;
-    ThrowOnZLibError(inflateEnd(m_pStream.get()));
     DiscardInput(static_cast<std::uint32_t>(packedSize - fed));
 }
 

@@ -86,7 +86,8 @@ public:
     // is consumed whatever the stream holds: bytes after its
     // end are read and dropped, so the archive walk stays in step (a member
     // of size 0 included). Output that goes beyond size, or a stream that
-    // ends short of it, is damaged data (CZLibException dataError).
+    // ends short of it, is damaged data (CZLibException dataError). The
+    // stream stays open for the next member, which resets it.
     void Expand(std::uint32_t packedSize, std::uint32_t size) override;
 
 private:

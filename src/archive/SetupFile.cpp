@@ -28,12 +28,12 @@ void CSetupFile::OpenOrThrow(const std::string& path, unsigned flags, const wcha
     m_path = path;
 }
 
-void CSetupFile::OpenRead(const std::string& path, bool binary)
+void CSetupFile::OpenRead(const std::string& path, bool binary, unsigned readBuffer)
 {
     OpenOrThrow(path, modeRead | shareDenyNone | (binary ? typeBinary : typeText));
     // The stream's own buffer is a few KB, one system call per 4 KB read;
     // a larger one is a fraction of the cost. A failure keeps the default.
-    std::setvbuf(m_pStream, nullptr, _IOFBF, kReadBufferSize);
+    std::setvbuf(m_pStream, nullptr, _IOFBF, readBuffer);
 }
 
 void CSetupFile::OpenWrite(const std::string& path, bool binary)

@@ -17,8 +17,10 @@ public:
 
     static constexpr unsigned kReadBufferSize = 65536;
 
-    // Read access, shared with everyone (modeRead | shareDenyNone | typeBinary).
-    void OpenRead(const std::string& path, bool binary = true);
+    // Read access, shared with everyone (modeRead | shareDenyNone | typeBinary),
+    // read ahead readBuffer bytes at a time. A seek drops what was read ahead:
+    // a reader that seeks between small reads asks for a small buffer.
+    void OpenRead(const std::string& path, bool binary = true, unsigned readBuffer = kReadBufferSize);
     // Created or truncated, held exclusively (modeCreate | modeReadWrite | typeBinary).
     void OpenWrite(const std::string& path, bool binary = true);
     // A file that must not exist yet: one that does fails with the system's

@@ -175,8 +175,12 @@ void CArchiveItem::VisitFollowingMembers(const CMemberFile& current,
         // Where the next header begins, in the volume at path.
         std::uint64_t next = GetPosition() + current.Header().packedSize;
         bool continues = current.Header().continues != 0;
+        // Only headers are read, each after a seek past the member's data,
+        // which drops what the stream read ahead: a buffer of about one header.
+        constexpr unsigned kHeaderBuffer = 1024;
+        static_assert(kHeaderBuffer >= kHeaderSize, "a header fits in one read");
         auto volume = std::make_unique<CMultiFile>();
-        volume->OpenRead(path, true);
+        volume->OpenRead(path, true, kHeaderBuffer);
         for (;;) {
             // Packed data that runs on into the next volume, where that one
             // is at hand without asking for a diskette.
@@ -190,7 +194,7 @@ void CArchiveItem::VisitFollowingMembers(const CMemberFile& current,
                 path = nextPath;
                 ++disk;
                 volume = std::make_unique<CMultiFile>();
-                volume->OpenRead(path, true);
+                volume->OpenRead(path, true, kHeaderBuffer);
                 length = volume->GetLength();
             }
             if (next + kHeaderSize > length)
