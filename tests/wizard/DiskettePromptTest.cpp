@@ -6,6 +6,7 @@
 #include "engine/RunState.h"
 #include "fw/Exception.h"
 #include "fw/Strings.h"
+#include "fw/SystemLibrary.h"
 #include "res/resource.h"
 #include "support/TempDir.h"
 #include "support/UiProbe.h"
@@ -101,6 +102,9 @@ class LocateRun {
 public:
     LocateRun(CCopyStep& step, const std::string& name, int disk)
     {
+        // The folder browser's library is loaded on this thread first, as in
+        // FolderDialogTest: the program loads it on its only thread.
+        SystemLibraryFunction("comdlg32.dll", "GetOpenFileNameA");
         m_thread = std::thread([this, &step, name, disk] {
             m_threadId = ::GetCurrentThreadId();
             m_result = step.LocateSourceFile(name, disk);

@@ -3,6 +3,7 @@
 #include "wizard/FolderDialog.h"
 
 #include "fw/Strings.h"
+#include "fw/SystemLibrary.h"
 #include "res/resource.h"
 #include "support/TempDir.h"
 #include "support/UiProbe.h"
@@ -26,6 +27,12 @@ class BrowseRun {
 public:
     BrowseRun(std::string path, BOOL validate, BOOL showEditBox, BOOL askCreate) : m_path(std::move(path))
     {
+        // The program opens the common dialogs on its only thread, which
+        // loads their library then. Here the dialog has a thread of its own
+        // while this one sends to its windows: the library is loaded here
+        // first (a run of this test has hung once with the library loaded
+        // on the dialog's thread).
+        SystemLibraryFunction("comdlg32.dll", "GetOpenFileNameA");
         m_thread = std::thread([=] {
             m_threadId = ::GetCurrentThreadId();
             CFolderDialog dialog;
