@@ -7,7 +7,8 @@
 
 namespace {
 
-// Clears the current member and releases the codec however an expansion ends.
+// Clears the current member and the codec in use however an expansion ends;
+// the codec itself stays for the next member.
 struct ExpansionScope {
     CCodec*& codec;
     CMemberFile*& current;
