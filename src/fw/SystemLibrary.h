@@ -9,8 +9,9 @@
 // started from (a diskette anyone may have written). Nothing here throws.
 
 // The address of `function` in `library` ("comdlg32.dll") of the System
-// directory, loaded the first time it is asked for and kept for the rest of
-// the process; nullptr when either cannot be found.
+// directory, which stays loaded for the rest of the process; nullptr when
+// either cannot be found. Each call looks the function up again: a caller
+// keeps the address (a function-local static) for its later calls.
 void* SystemLibraryFunction(const char* library, const char* function) noexcept;
 
 // The same address as a pointer to `F`, a function type declared by the

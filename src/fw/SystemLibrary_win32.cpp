@@ -15,8 +15,8 @@ void* SystemLibraryFunction(const char* library, const char* function) noexcept
         if (path.back() != '\\')
             path += '\\';
         path += library;
-        // Loaded once per use and never freed: the count only keeps the
-        // library in the process, where the program's own pointers need it.
+        // Never freed: the program keeps pointers into the library. A library
+        // already loaded only has its count raised.
         const HMODULE module = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
         if (!module)
             return nullptr;
