@@ -13,7 +13,6 @@
 // A log that is not open takes every line and writes nothing.
 #include "fw/Handle.h"
 
-#include <cstdint>
 #include <initializer_list>
 #include <string>
 
@@ -35,10 +34,6 @@ public:
     void Write(const char* kind, std::initializer_list<std::string> fields) noexcept;
     // A line could not be written since the log was opened.
     bool HasFailed() const noexcept { return m_bFailed; }
-
-    // The text of a field: "" for a null string.
-    static std::string Field(const char* text) { return text ? text : ""; }
-    static std::string Field(std::int64_t number) { return std::to_string(number); }
 
 private:
     CFileHandle m_file;
