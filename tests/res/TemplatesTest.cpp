@@ -284,9 +284,20 @@ public:
         }
         auto* header = reinterpret_cast<DLGTEMPLATE*>(copy.data());
         header->style &= ~WS_VISIBLE;
-        if (m_templateStyle & WS_CHILD)
-            m_host = ::CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 600, 400, nullptr, nullptr, instance, nullptr);
-        m_dialog = ::CreateDialogIndirectParamA(instance, header, m_host, QuietDialogProc, 0);
+        // Once in many runs Wine made no window at all for a test process
+        // that started while the desktop process of the one before was
+        // ending; the template is tried again then.
+        for (int attempt = 0; attempt < 3 && !m_dialog; ++attempt) {
+            if (attempt > 0)
+                ::Sleep(500);
+            if (m_templateStyle & WS_CHILD && !m_host)
+                m_host = ::CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 600, 400, nullptr, nullptr, instance,
+                                           nullptr);
+            if (!(m_templateStyle & WS_CHILD) || m_host)
+                m_dialog = ::CreateDialogIndirectParamA(instance, header, m_host, QuietDialogProc, 0);
+            if (!m_dialog)
+                m_nError = ::GetLastError();
+        }
     }
     HiddenDialog(const HiddenDialog&) = delete;
     HiddenDialog& operator=(const HiddenDialog&) = delete;
@@ -299,6 +310,8 @@ public:
     }
 
     HWND Get() const noexcept { return m_dialog; }
+    // The system's error of the last failed try.
+    DWORD Error() const noexcept { return m_nError; }
     DWORD TemplateStyle() const noexcept { return m_templateStyle; }
     const std::vector<DWORD>& ItemStyles() const noexcept { return m_itemStyles; }
 
@@ -307,6 +320,7 @@ private:
     std::vector<DWORD> m_itemStyles;
     HWND m_host = nullptr;
     HWND m_dialog = nullptr;
+    DWORD m_nError = 0;
 };
 
 // Parameter: a template id of the table.
@@ -318,7 +332,8 @@ protected:
             if (t.id == GetParam())
                 m_expected = &t;
         }
-        ASSERT_NE(m_dialog.Get(), nullptr) << "template " << GetParam() << " makes no dialog";
+        ASSERT_NE(m_dialog.Get(), nullptr) << "template " << GetParam() << " makes no dialog (error "
+                                           << m_dialog.Error() << ")";
     }
 
     const Template* m_expected = nullptr;
