@@ -2,6 +2,16 @@
 # (demo.sh, bench.sh): a display of their own when DISPLAY is unset, and at
 # exit, however they end, no Wine process, prefix or Xvfb left behind.
 # The script sets `prefix` once it has made its prefix.
+# Wine runs with the address space laid out without randomness, as the build
+# tree's wine-run runs it (the reason is given there): `wine` here is a
+# function, and a command that starts Wine itself puts $norandom before it.
+norandom=""
+if setarch -R true 2>/dev/null; then
+    norandom="setarch -R"
+    wine() {
+        setarch -R wine "$@"
+    }
+fi
 xvfb_pid=""
 prefix=""
 session_cleanup() {

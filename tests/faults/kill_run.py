@@ -329,6 +329,10 @@ def main():
         os.environ["DISPLAY"] = f":{n}"
         time.sleep(1)
     enter = [args.wine_run, "--unix"] if os.path.basename(args.wine_run) == "wine-run32" else []
+    # Wine runs with the address space laid out without randomness, as
+    # wine-run runs it (the reason is given there).
+    if subprocess.run(["setarch", "-R", "true"], check=False, stderr=subprocess.DEVNULL).returncode == 0:
+        enter += ["setarch", "-R"]
     machine = Machine(os.path.abspath(args.prefix), os.path.abspath(args.install_exe),
                       os.path.abspath(args.diskset_exe), enter)
     check = Check()
