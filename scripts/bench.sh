@@ -5,7 +5,8 @@
 # Wine prefix, and by unzip of a zip of them natively; medians of RUNS rounds,
 # their ratios, the setup process's peak memory, the cost per file at 250,
 # 1,000 and 4,000 files of the same total size, and diskset build against
-# makensis. Results go to OUT/results.txt as well.
+# makensis, and for the small files the requests each installer's main thread
+# makes to the Wine server. Results go to OUT/results.txt as well.
 #   scripts/bench.sh HOSTDIR WIN64DIR OUT [RUNS]
 # Needs nsis, zip, unzip and time (scripts/install-deps.sh bench). Runs on a
 # private Xvfb display when DISPLAY is unset; leaves no Wine process or Xvfb
@@ -144,7 +145,7 @@ timed_wine() {
     sync
     t=$(now)
     status=0
-    /usr/bin/time -f "%M %U %S" -o "$out/time.txt" timeout "$limit" wine "$@" </dev/null >/dev/null 2>&1 || status=$?
+    /usr/bin/time -f "%M %U %S" -o "$out/time.txt" timeout "$limit" $norandom wine "$@" </dev/null >/dev/null 2>&1 || status=$?
     took=$(elapsed "$t")
     [ $status -eq 0 ] || fail "$what ended with exit code $status"
 }
@@ -191,6 +192,50 @@ run_unzip() {
     unzip_cpus="$unzip_cpus $(cpu)"
     [ "$(count_files "$out/unzipped")" -eq "$1" ] || fail "unzip gave $(count_files "$out/unzipped") files"
     unzip_times="$unzip_times $took"
+}
+
+# The bench prefix's wineserver stopped, and every Wine process of it.
+stop_server() {
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+}
+
+# Requests to the Wine server from the main thread of the Windows program
+# `wine "$@"` runs: the server is started again, printing each request it
+# answers (-d1), for this one run. What a run costs under Wine follows the
+# round trips to the server more than the program's own work, and unlike the
+# seconds their count is the same from run to run to within a few dozen.
+# The program's main thread is the one whose first request names the Linux
+# process started here (init_first_thread); its requests are its lines
+# "TID: name(" (the answers are "TID: name() = ...", events "TID: *name*").
+count_requests() {
+    stop_server
+    trace="$out/server-trace.txt"
+    wineserver -f -d1 -p 2>"$trace" &
+    server=$!
+    # It says it is starting once its socket listens; a program started
+    # before would start a server of its own.
+    i=0
+    until grep -q '^wineserver: starting' "$trace"; do
+        i=$((i + 1))
+        [ $i -lt 100 ] && kill -0 "$server" 2>/dev/null || fail "the tracing wineserver does not start"
+        sleep 0.1
+    done
+    wine cmd /c exit >/dev/null 2>&1 || fail "Wine does not start with the tracing wineserver"
+    status=0
+    # Wine's loader runs the program in the process it is started as.
+    timeout "$limit" sh -c 'echo $$ >"$0" && exec "$@"' "$out/pid.txt" $norandom wine "$@" </dev/null >/dev/null 2>&1 || status=$?
+    stop_server
+    wait "$server" 2>/dev/null || true
+    [ $status -eq 0 ] || fail "$1 ended with exit code $status while its requests were counted"
+    requests=$(awk -v pid="$(cat "$out/pid.txt")" '
+        tid == "" && index($0, " init_first_thread( unix_pid=" pid ",") { tid = $1 }
+        tid != "" && $1 == tid && $2 ~ /^[a-z_0-9]+\(/ && $0 !~ /\) = / { n++ }
+        END { print n + 0 }' "$trace")
+    rm -f "$trace" "$out/pid.txt"
+    [ "$requests" -gt 0 ] || fail "no request of $1 was seen"
+    wineserver -p
+    wine cmd /c exit >/dev/null 2>&1 || fail "Wine does not start in $prefix"
 }
 
 # Installs product $1 ($2 files) $3 times with each installer, in turn.
@@ -254,5 +299,13 @@ say "cost per added file (4,000 against 250 files, same 100 MB): INSTALL.EXE $(e
 # A quarter of the payload in as many files: the peak should not follow it.
 make_product p1000s 1000 25 1
 measure p1000s 1000 "$few"
-rm -rf "$out/p1000s/set" "$out/unzipped" "$drive_c/PBENCH" "$drive_c/NBENCH"
+# Once more each, counted: the small files, where the round trips weigh most.
+set_aside "$drive_c/PBENCH"
+rm -f "$drive_c/windows/pelto.log"
+count_requests 'C:\SETUP\DISK01\INSTALL.EXE' /B
+setup_requests=$requests
+set_aside "$drive_c/NBENCH"
+count_requests 'C:\SETUP\bench-nsis.exe' /S
+say "p1000s:   requests to the Wine server from the main thread of one run: INSTALL.EXE $setup_requests, NSIS $requests"
+rm -rf "$out/p1000s/set" "$out/unzipped" "$out/aside" "$drive_c/PBENCH" "$drive_c/NBENCH"
 echo "Results in $results"
