@@ -51,7 +51,7 @@ fi
 prefix="$out/wineprefix"
 rm -rf "$prefix" "$out/aside"
 cp -a "$win_dir/wineprefix/." "$prefix/"
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 drive_c="$prefix/drive_c"
 wineserver -p
 wine cmd /c exit >/dev/null 2>&1 || fail "Wine does not start in $prefix"

@@ -65,7 +65,7 @@ WINEPREFIX="$win_dir/wineprefix" wineserver -w 2>/dev/null || true
 [ -f "$win_dir/wineprefix/.pelto-ready" ] || { echo "demo: no Wine prefix in $win_dir" >&2; exit 1; }
 prefix=$(mktemp -d /tmp/pelto-demo.XXXXXX)
 cp -a "$win_dir/wineprefix/." "$prefix/"
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 drive_c="$prefix/drive_c"
 
 # The set copied to disk as a vendor would: C:\SETUP\DISK01, DISK02, ...

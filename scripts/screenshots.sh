@@ -47,7 +47,7 @@ if [ ! -f "$build_dir/wineprefix/.pelto-ready" ]; then
     WINEPREFIX="$build_dir/wineprefix" wineserver -w 2>/dev/null || true
 fi
 cp -a "$build_dir/wineprefix/." "$prefix/"
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
 # The geometry (WxH+X+Y) of the first mapped window titled $1, or nothing.

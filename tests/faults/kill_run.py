@@ -86,8 +86,8 @@ class Machine:
         # `enter` runs Wine's own commands where the Wine of the build lives
         # (the i386 tree for the 32-bit build), with this machine's folder.
         self.enter = enter
-        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
-                        PELTO_WINE_BIND=self.root)
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=", PELTO_WINE_BIND=self.root)
         self.keep_server()
         self.c = os.path.join(self.prefix, "drive_c")
         self.app = os.path.join(self.c, "KILLAPP")
